@@ -1,0 +1,47 @@
+# Shared build rules of the suite.
+
+set(SUITE_SANITIZE "" CACHE STRING
+    "Sanitizers for every target, as for -fsanitize= (for example address,undefined or thread)")
+
+if(SUITE_SANITIZE)
+  add_compile_options(-fsanitize=${SUITE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${SUITE_SANITIZE})
+endif()
+
+# Warnings are errors on our own code.
+function(suite_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
+                         -Wno-error=deprecated-declarations)
+endfunction()
+
+# suite_library(name [SHARED|STATIC] SOURCES ... [LIBS ...] [PUBLIC_LIBS ...])
+function(suite_library name)
+  cmake_parse_arguments(A "SHARED;STATIC" "" "SOURCES;LIBS;PUBLIC_LIBS" ${ARGN})
+  if(A_SHARED)
+    add_library(${name} SHARED ${A_SOURCES})
+  else()
+    add_library(${name} STATIC ${A_SOURCES})
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  target_link_libraries(${name} PRIVATE ${A_LIBS} PUBLIC ${A_PUBLIC_LIBS})
+  suite_warnings(${name})
+endfunction()
+
+# suite_test(name SOURCES ... [LIBS ...] [LABELS ...])
+# One GoogleTest binary; its cases are registered with CTest one by one.
+function(suite_test name)
+  if(NOT SUITE_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  suite_warnings(${name})
+  set(labels unit ${A_LABELS})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${SUITE_BIN_DIR}
+    PROPERTIES LABELS "${labels}" TIMEOUT 120)
+endfunction()
+
+find_package(Threads REQUIRED)

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds every target and runs every test: all suites with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded suites once more with ThreadSanitizer.
+# Usage: scripts/test.sh [extra ctest arguments]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+run_suite() {  # name, sanitizers, ctest selection...
+  local name=$1 sanitize=$2; shift 2
+  local dir="$root/build/$name"
+  echo "== $name: configure and build"
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSUITE_SANITIZE="$sanitize" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  echo "== $name: test"
+  # A private session bus for the tests that talk D-Bus; none of them touch the user's own.
+  dbus-run-session -- ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
+}
+
+run_suite asan address,undefined "$@"
+run_suite tsan thread -L threads "$@"
+echo "== all tests passed"
