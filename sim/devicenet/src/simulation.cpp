@@ -341,34 +341,30 @@ std::int32_t Simulation::ResetFirmware(const Where& w) {
   return c.Return(kOk);
 }
 
-std::int32_t Simulation::GetMasterMACID(const Where& w) {
-  Call c(*this, w, Op::GetMasterMACID);
+// A master setting: read as it is now, written as pending until the next reset.
+std::int32_t Simulation::ReadSetting(const Where& w, Op op, std::uint8_t State::*value) {
+  Call c(*this, w, op);
   if (auto r = c.Refused()) return *r;
-  return c.Return(c.s.mac);
+  return c.Return(c.s.*value);
 }
 
+std::int32_t Simulation::WriteSetting(const Where& w, Op op, const char* name, std::uint8_t value,
+                                      std::uint8_t most, std::optional<std::uint8_t> State::*pending) {
+  Call c(*this, w, op);
+  c.Arg(name, value);
+  if (auto r = c.Refused()) return *r;
+  if (value > most) return c.Return(kBadArgument);
+  c.s.*pending = value;
+  return c.Return(kOk);
+}
+
+std::int32_t Simulation::GetMasterMACID(const Where& w) { return ReadSetting(w, Op::GetMasterMACID, &State::mac); }
+std::int32_t Simulation::GetBaudRate(const Where& w) { return ReadSetting(w, Op::GetBaudRate, &State::baud); }
 std::int32_t Simulation::SetMasterMACID(const Where& w, std::uint8_t mac) {
-  Call c(*this, w, Op::SetMasterMACID);
-  c.Arg("mac", mac);
-  if (auto r = c.Refused()) return *r;
-  if (mac > kMaxMacId) return c.Return(kBadArgument);
-  c.s.pending_mac = mac;
-  return c.Return(kOk);
+  return WriteSetting(w, Op::SetMasterMACID, "mac", mac, kMaxMacId, &State::pending_mac);
 }
-
-std::int32_t Simulation::GetBaudRate(const Where& w) {
-  Call c(*this, w, Op::GetBaudRate);
-  if (auto r = c.Refused()) return *r;
-  return c.Return(c.s.baud);
-}
-
 std::int32_t Simulation::SetBaudRate(const Where& w, std::uint8_t baud) {
-  Call c(*this, w, Op::SetBaudRate);
-  c.Arg("baud", baud);
-  if (auto r = c.Refused()) return *r;
-  if (baud > 2) return c.Return(kBadArgument);
-  c.s.pending_baud = baud;
-  return c.Return(kOk);
+  return WriteSetting(w, Op::SetBaudRate, "baud", baud, 2, &State::pending_baud);
 }
 
 std::int32_t Simulation::GetMasterStatus(const Where& w) {
@@ -391,24 +387,25 @@ std::int32_t Simulation::GetMasterStatus(const Where& w) {
 
 // ---- communication with the slaves
 
-std::int32_t Simulation::StartDevice(const Where& w, std::uint8_t mac) {
-  Call c(*this, w, Op::StartDevice);
+std::int32_t Simulation::StartOrStop(const Where& w, Op op, std::uint8_t mac, bool start) {
+  Call c(*this, w, op);
   c.Arg("mac", mac);
   if (auto r = c.Refused()) return *r;
   if (mac > kMaxMacId) return c.Return(kBadArgument);
   if (!c.s.InScanList(mac)) return c.Return(kNotInScanList);
-  c.s.stopped.erase(mac);
+  if (start) {
+    c.s.stopped.erase(mac);
+  } else {
+    c.s.stopped.insert(mac);
+  }
   return c.Return(kOk);
 }
 
+std::int32_t Simulation::StartDevice(const Where& w, std::uint8_t mac) {
+  return StartOrStop(w, Op::StartDevice, mac, true);
+}
 std::int32_t Simulation::StopDevice(const Where& w, std::uint8_t mac) {
-  Call c(*this, w, Op::StopDevice);
-  c.Arg("mac", mac);
-  if (auto r = c.Refused()) return *r;
-  if (mac > kMaxMacId) return c.Return(kBadArgument);
-  if (!c.s.InScanList(mac)) return c.Return(kNotInScanList);
-  c.s.stopped.insert(mac);
-  return c.Return(kOk);
+  return StartOrStop(w, Op::StopDevice, mac, false);
 }
 
 std::int32_t Simulation::StartAllDevice(const Where& w) {

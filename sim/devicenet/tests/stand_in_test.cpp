@@ -165,8 +165,8 @@ TEST_F(ThroughTheStandIns, TheCanBoardFamilyTakesBoardAndPortAndItsOwnArgumentOr
 }
 
 TEST_F(ThroughTheStandIns, TheFirmwareDebugWindowEntriesKeepTheIdList) {
-  auto enable = EntryOf<CalvoryFirmDebugWndEnableFn>("Merrow.DLL", "Merrow_FirmDebugWndEnable");
-  auto list = EntryOf<CalvoryGetFirmDebugWndFn>("Merrow.DLL", "Merrow_GetFirmDebugWnd");
+  auto enable = EntryOf<MerrowFirmDebugWndEnableFn>("Merrow.DLL", "Merrow_FirmDebugWndEnable");
+  auto list = EntryOf<MerrowGetFirmDebugWndFn>("Merrow.DLL", "Merrow_GetFirmDebugWnd");
   auto active = EntryOf<MerrowActiveModuleFn>("Merrow.DLL", "Merrow_ActiveModule");
   auto status = EntryOf<MerrowGetMasterStatusFn>("Merrow.DLL", "Merrow_GetMasterStatus");
   ASSERT_TRUE(enable && list && active && status);

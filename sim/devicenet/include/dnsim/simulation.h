@@ -159,6 +159,11 @@ class Simulation {
   struct State;
   class Call;
 
+  std::int32_t ReadSetting(const Where& w, Op op, std::uint8_t State::*value);
+  std::int32_t WriteSetting(const Where& w, Op op, const char* name, std::uint8_t value, std::uint8_t most,
+                            std::optional<std::uint8_t> State::*pending);
+  std::int32_t StartOrStop(const Where& w, Op op, std::uint8_t mac, bool start);
+
   mutable std::mutex mutex_;
   std::unique_ptr<State> state_;
   std::deque<CallRecord> log_;
