@@ -41,7 +41,14 @@ function(suite_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${SUITE_BIN_DIR}
-    PROPERTIES LABELS "${labels}" TIMEOUT 120)
+    PROPERTIES TIMEOUT 120)
+  # Labels are set once the cases are known: passed through the discovery's
+  # PROPERTIES, a list of labels is split into separate property arguments and
+  # every label after the first is lost.
+  set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${label_script}
+       "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
 endfunction()
 
 find_package(Threads REQUIRED)
