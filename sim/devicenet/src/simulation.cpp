@@ -300,7 +300,8 @@ std::int32_t Simulation::Total(const Where& w, std::uint8_t* count, std::uint8_t
   Call c(*this, w, Op::Total);
   if (auto r = c.Refused(false)) return *r;
   const MasterConfig& m = c.s.config.master;
-  const std::size_t boards = port_counts ? m.ports.size() : m.boards;
+  // Never more than the room every caller provides, whatever a test configured.
+  const std::size_t boards = std::min<std::size_t>(port_counts ? m.ports.size() : m.boards, kMaxBoards);
   *count = static_cast<std::uint8_t>(boards);
   for (std::size_t i = 0; i < boards; ++i) {
     numbers[i] = static_cast<std::uint8_t>(i);
