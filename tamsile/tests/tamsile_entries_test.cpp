@@ -4,45 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
-#include "platform/library_loader.h"
 #include "tamsile/tamsile.h"
 #include "tamsile_testing/table_namespace.h"
 
 namespace {
-
-struct Entries {
-  Get_TamsileList_Entry list = nullptr;
-  Set_TamsileEnable_Entry set = nullptr;
-  Get_TamsileEnable_Entry get = nullptr;
-};
-
-Entries g_entries;
-
-// The library is loaded once per process (it is never unloaded), on a table
-// namespace that lasts until the end of the test program.
-class LoadedTamsile : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ns_ = std::make_unique<tamsile_testing::TableNamespace>();
-    ns_->Export();
-    auto& loader = plat::SystemLoader();
-    plat::ModuleHandle lib = loader.Load("Tamsile.DLL");
-    g_entries.list = reinterpret_cast<Get_TamsileList_Entry>(loader.Symbol(lib, "Get_TamsileList"));
-    g_entries.set =
-        reinterpret_cast<Set_TamsileEnable_Entry>(loader.Symbol(lib, "Set_TamsileEnable"));
-    g_entries.get =
-        reinterpret_cast<Get_TamsileEnable_Entry>(loader.Symbol(lib, "Get_TamsileEnable"));
-  }
-  void TearDown() override { ns_.reset(); }
-
- private:
-  std::unique_ptr<tamsile_testing::TableNamespace> ns_;
-};
-
-[[maybe_unused]] const auto* const g_loaded = ::testing::AddGlobalTestEnvironment(new LoadedTamsile);
 
 class TamsileEntries : public ::testing::Test {
  protected:
@@ -62,7 +29,7 @@ class TamsileEntries : public ::testing::Test {
     return ids;
   }
 
-  const Entries& e_ = g_entries;
+  const tamsile_testing::TamsileEntryPoints& e_ = tamsile_testing::LoadTamsileOnOwnTable();
 };
 
 struct Step {

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/library_loader.h"
 #include "shared_table.h"
 #include "tamsile/tamsile.h"
 
@@ -75,6 +77,22 @@ void TableNamespace::Export() const {
       unsetenv(variable.c_str());
     }
   }
+}
+
+const TamsileEntryPoints& LoadTamsileOnOwnTable() {
+  static const TamsileEntryPoints entries = [] {
+    static TableNamespace* own = new TableNamespace();
+    own->Export();
+    std::atexit([] { delete own; });
+    plat::LibraryLoader& loader = plat::SystemLoader();
+    plat::ModuleHandle lib = loader.Load("Tamsile.DLL");
+    TamsileEntryPoints e;
+    e.list = reinterpret_cast<Get_TamsileList_Entry>(loader.Symbol(lib, "Get_TamsileList"));
+    e.set = reinterpret_cast<Set_TamsileEnable_Entry>(loader.Symbol(lib, "Set_TamsileEnable"));
+    e.get = reinterpret_cast<Get_TamsileEnable_Entry>(loader.Symbol(lib, "Get_TamsileEnable"));
+    return e;
+  }();
+  return entries;
 }
 
 }  // namespace tamsile_testing

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "tamsile/tamsile.h"
 #include "tamsile_testing/helper_process.h"
 
 namespace tamsile_testing {
@@ -40,5 +41,14 @@ class TableNamespace {
   std::string name_;
   std::string runtime_dir_;
 };
+
+// Gives this process a table of its own for the rest of its life (removed when
+// it exits) and loads the real Tamsile.DLL on it. Safe to call many times.
+struct TamsileEntryPoints {
+  Get_TamsileList_Entry list = nullptr;
+  Set_TamsileEnable_Entry set = nullptr;
+  Get_TamsileEnable_Entry get = nullptr;
+};
+const TamsileEntryPoints& LoadTamsileOnOwnTable();
 
 }  // namespace tamsile_testing
