@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +50,18 @@ bool UsableRuntimeDir(const char* dir) {
   if (dir == nullptr || dir[0] != '/') return false;
   struct stat st {};
   return stat(dir, &st) == 0 && S_ISDIR(st.st_mode) && IsPrivate(st);
+}
+
+// Processes that chose different folders (one started with XDG_RUNTIME_DIR, one
+// without) cannot see each other's holders; were they to share one object, each
+// could take itself for the first and empty the other's table. The folder is
+// therefore part of the object's name.
+std::string FolderTag(const std::string& folder) {
+  std::uint32_t h = 2166136261u;  // FNV-1a
+  for (unsigned char c : folder) h = (h ^ c) * 16777619u;
+  char text[9];
+  std::snprintf(text, sizeof text, "%08x", h);
+  return text;
 }
 
 void CloseFd(int fd) {
@@ -173,7 +186,7 @@ std::optional<Location> LocationFor(const char* runtime_dir, const char* name_sp
                                                 : "/tmp/tamsile-" + uid_text;
   loc.users_lock = "users" + suffix + ".lock";
   loc.init_lock = "init" + suffix + ".lock";
-  loc.shm_name = "/tamsile-" + uid_text + suffix;
+  loc.shm_name = "/tamsile-" + uid_text + "-" + FolderTag(loc.directory) + suffix;
   return loc;
 }
 

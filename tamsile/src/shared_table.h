@@ -1,8 +1,9 @@
 #pragma once
 // Where the table lives and how it is reached.
 //
-// The table of a user is one POSIX shared-memory object, "/tamsile-<uid>" (with
-// "-<namespace>" added when TAMSILE_NAMESPACE is set), holding a robust,
+// The table of a user is one POSIX shared-memory object,
+// "/tamsile-<uid>-<folder tag>" (with "-<namespace>" added when TAMSILE_NAMESPACE
+// is set; the tag is a hash of the lock folder below), holding a robust,
 // process-shared mutex and the list. Its lifetime is kept by two lock files in a
 // private directory of the user ($XDG_RUNTIME_DIR/tamsile, else
 // /tmp/tamsile-<uid>; mode 0700, owned by the user, never through a link):
@@ -35,7 +36,7 @@ struct Location {
   std::string directory;   // the private directory, without trailing '/'
   std::string users_lock;  // file names inside it
   std::string init_lock;
-  std::string shm_name;    // "/tamsile-<uid>[-<namespace>]"
+  std::string shm_name;    // "/tamsile-<uid>-<folder tag>[-<namespace>]"
 };
 
 // The names for a user: runtime_dir is $XDG_RUNTIME_DIR (null or unusable: the

@@ -65,6 +65,18 @@ TEST_F(SharedTable, AChangeInOneProcessIsSeenAtOnceByAnother) {
   EXPECT_EQ(a->Ask("has 1001"), "0");
 }
 
+// A process started without XDG_RUNTIME_DIR keeps its locks elsewhere and so
+// cannot tell whether the others hold the table: it must not take it over.
+TEST_F(SharedTable, AProcessWithAnotherLockFolderLeavesTheTableAlone) {
+  TableNamespace elsewhere(RuntimeDir::kUnset, ns_.name());
+  auto a = Start();
+  EXPECT_EQ(a->Ask("enable 5 1"), "ok 0");
+  auto stranger = StartHelper(elsewhere.Environment());
+  EXPECT_EQ(stranger->Ask("has 5"), "0");
+  auto c = Start();
+  EXPECT_EQ(c->Ask("has 5"), "1");
+}
+
 // How the holders of the table end.
 enum class Ending { kQuit, kKilled };
 const char* NameOf(Ending e) { return e == Ending::kQuit ? "Quit" : "Killed"; }
