@@ -72,6 +72,11 @@ std::vector<std::pair<std::int32_t, std::string>> FakeTraceState::Sent() {
   return sent;
 }
 
+size_t FakeTraceState::SentCount() {
+  std::lock_guard<std::mutex> lock(mutex);
+  return sent.size();
+}
+
 FakeTraceState& Fake() {
   static FakeTraceState state;
   return state;

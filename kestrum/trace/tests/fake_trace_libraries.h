@@ -27,6 +27,7 @@ struct FakeTraceState {
   std::vector<std::pair<std::uint16_t, std::uint8_t>> set_calls;
 
   std::vector<std::pair<std::int32_t, std::string>> Sent();
+  size_t SentCount();
 };
 
 // The one state the stand-in entries use (they are plain functions); emptied

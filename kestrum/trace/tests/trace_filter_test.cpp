@@ -125,11 +125,13 @@ TEST_F(RealFilter, ThreadsTracingDuringTheBindingSeeItWhole) {
   }
   while (started.load() < kThreads) std::this_thread::yield();
   bridge_.LoadTraceLibraries(loader_);
-  // Every thread now traces through the bound state for a while.
-  const size_t target = Fake().Sent().size() + kThreads * 20;
-  while (Fake().Sent().size() < target) std::this_thread::yield();
+  const bool bound = bridge_.TracingBound();
+  // The threads now trace through the bound state for a while.
+  const size_t target = Fake().SentCount() + kThreads * 20;
+  while (bound && Fake().SentCount() < target) std::this_thread::yield();
   stop = true;
   for (auto& th : threads) th.join();
+  EXPECT_TRUE(bound);
   EXPECT_EQ(bad.load(), 0);
 }
 
