@@ -41,7 +41,14 @@ function(suite_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${SUITE_BIN_DIR}
-    PROPERTIES LABELS "${labels}" TIMEOUT 120)
+    PROPERTIES TIMEOUT 120)
+  # The discovery flattens a list given in PROPERTIES ("LABELS unit threads" would
+  # set the label "unit" and a property "threads"), so the labels are set after
+  # it, on the names it discovered.
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${label_file}
+       "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
 find_package(Threads REQUIRED)
