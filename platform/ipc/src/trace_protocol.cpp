@@ -63,6 +63,7 @@ class Writer {
     for (int i = 0; i < 4; ++i, v >>= 8) U8(static_cast<std::uint8_t>(v));
   }
   void Text(std::string_view s) {
+    if (s.empty()) return;  // an empty view may carry no pointer at all
     std::memcpy(d_.bytes.data() + d_.size, s.data(), s.size());
     d_.size += s.size();
   }
