@@ -4,7 +4,9 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +14,9 @@
 #include <optional>
 #include <string>
 #include <system_error>
+
+#include "platform/ipc/socket_directory.h"
+#include "platform/ipc/trace_sender.h"
 
 namespace ipc_test {
 
@@ -71,6 +76,20 @@ inline int OpenDescriptorCount() {
     closedir(d);
   }
   return n;
+}
+
+// A socket bound at this path in a private directory and closed without
+// removing its file, as a viewer that crashed leaves it. False on failure.
+inline bool LeaveStaleSocket(const std::string& directory, const std::string& path) {
+  sockaddr_un address{};
+  socklen_t length = 0;
+  if (!plat::ipc::MakePrivateDirectory(directory).ok() ||
+      !plat::ipc::MakeSocketAddress(path, address, length))
+    return false;
+  int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+  bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
+  close(fd);
+  return bound && Exists(path);
 }
 
 // An uid other than ours that exists on every Debian system.

@@ -59,18 +59,7 @@ class TraceSocket : public ::testing::Test {
     close(fd);
   }
 
-  // A socket bound at the socket path and closed without removing the file, as
-  // a viewer that crashed leaves it.
-  void LeaveStaleSocket() {
-    ASSERT_TRUE(MakePrivateDirectory(dir()).ok());
-    int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    socklen_t length = 0;
-    ASSERT_TRUE(MakeSocketAddress(socket_path(), address, length));
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-    close(fd);
-    ASSERT_TRUE(Exists(socket_path()));
-  }
+  void LeaveStaleSocket() { ASSERT_TRUE(ipc_test::LeaveStaleSocket(dir(), socket_path())); }
 
   TempDir tmp_;
 };

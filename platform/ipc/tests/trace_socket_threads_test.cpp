@@ -1,9 +1,6 @@
 // Viewers starting at the same moment: exactly one gets the socket, also when
 // each of them finds the stale socket of a viewer that died and would replace it.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <barrier>
@@ -11,7 +8,6 @@
 #include <vector>
 
 #include "ipc_test_support.h"
-#include "platform/ipc/socket_directory.h"
 #include "platform/ipc/trace_receiver.h"
 #include "platform/ipc/trace_sender.h"
 
@@ -25,15 +21,7 @@ TEST(TraceSocketRace, ExactlyOneOfViewersStartingTogetherReceives) {
   constexpr int kViewers = 4;
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
-    {  // bound and closed without removing the file, as a crash leaves it
-      ASSERT_TRUE(MakePrivateDirectory(dir).ok());
-      sockaddr_un address{};
-      socklen_t length = 0;
-      ASSERT_TRUE(MakeSocketAddress(dir + "/" + kSocketFileName, address, length));
-      int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-      ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-      close(fd);
-    }
+    ASSERT_TRUE(ipc_test::LeaveStaleSocket(dir, dir + "/" + kSocketFileName));
     std::vector<ReceiverOpen> opened(kViewers);
     std::barrier start(kViewers);
     std::vector<std::thread> threads;
