@@ -125,7 +125,9 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
 }
 
 std::string ErrorText(int error) {
-  return std::strerror(error);
+  char buffer[256];
+  // The GNU strerror_r, which may answer with a text of its own instead of the buffer.
+  return ::strerror_r(error, buffer, sizeof buffer);
 }
 
 }  // namespace plat
