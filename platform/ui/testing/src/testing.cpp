@@ -101,25 +101,27 @@ class ScriptedBackend : public Backend {
     app->Terminate();
   }
 
+  // The form's next expectation runs in the loop's wait; one that is still
+  // open with no expectation left fails and is cancelled.
   void RunModalScript(vcl::TForm& form) {
     ModalSession* session = nullptr;
     for (auto& s : modalStack) {
       if (s.form == form.Id()) session = &s;
     }
     const std::string name = form.Name;
-    if (session && !session->ran) {
-      session->ran = true;
-      for (auto it = modals.begin(); it != modals.end(); ++it) {
-        if (it->formName == name) {
-          auto fn = std::move(it->fn);
-          modals.erase(it);
-          fn(form);
-          return;
-        }
+    for (auto it = modals.begin(); it != modals.end(); ++it) {
+      if (it->formName == name) {
+        auto fn = std::move(it->fn);
+        modals.erase(it);
+        if (session) session->ran = true;
+        fn(form);
+        return;
       }
-      ADD_FAILURE() << "unexpected modal form " << name << " (cancelled)";
-    } else {
+    }
+    if (session && session->ran) {
       ADD_FAILURE() << "modal form " << name << " was still open after its script (cancelled)";
+    } else {
+      ADD_FAILURE() << "unexpected modal form " << name << " (cancelled)";
     }
     form.ForceEndModal(vcl::mrCancel);
   }

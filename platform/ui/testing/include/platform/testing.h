@@ -90,7 +90,8 @@ class Session {
   // Boxes are expected in order: each box shown must match the next expectation.
   BoxExpectation& ExpectBox(std::string text);
   // fn runs inside the modal loop of the form of that name (it may click,
-  // advance time, read controls) and must end the dialog.
+  // advance time, read controls) and must end the dialog, or leave it to a
+  // further expectation for the same form (one per turn of the loop).
   void ExpectModal(std::string formName, std::function<void(vcl::TForm& form)> fn);
   // Answers the next file dialog with a path, or cancels it (nullopt).
   void ExpectOpenDialog(std::optional<std::string> path);
