@@ -215,6 +215,10 @@ void Window::PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t
   });
 }
 
+void Window::Update() {
+  if (Application* app = Application::Current()) app->Flush();
+}
+
 int Application::AddFdWatch(int fd, std::function<void()> onReadable) {
   const int id = nextFdWatch_++;
   fdWatches_.push_back({id, fd, std::move(onReadable)});

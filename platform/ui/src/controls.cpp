@@ -247,33 +247,23 @@ void TSpeedButton::Click() {
 
 TPanel::TPanel(TComponent* owner) : TControl(owner) {}
 
-void TRadioButton::SetChecked(bool checked) {
+void TButtonControl::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
   Changed(plat::dfState);
-  if (!checked_) return;
+  if (CheckedChanged() && OnClick) OnClick(this);
+}
+
+bool TRadioButton::CheckedChanged() {
+  if (!GetChecked()) return false;
   if (GetParent()) {
     for (int i = 0; i < GetParent()->GetControlCount(); ++i) {
       auto* other = dynamic_cast<TRadioButton*>(GetParent()->Controls(i));
-      if (other && other != this && other->checked_) {
-        other->checked_ = false;
-        other->Changed(plat::dfState);
-      }
+      if (other && other != this) other->Checked = false;
     }
   }
-  if (OnClick) OnClick(this);
+  return true;
 }
-
-void TRadioButton::Click() { SetChecked(true); }
-
-void TCheckBox::SetChecked(bool checked) {
-  if (checked == checked_) return;
-  checked_ = checked;
-  Changed(plat::dfState);
-  if (OnClick) OnClick(this);
-}
-
-void TCheckBox::Click() { SetChecked(!checked_); }
 
 // ---------------------------------------------------------------- pages
 TTabSheet* TPageControl::Pages(int index) const {

@@ -480,8 +480,10 @@ TEST_F(UiTest, PropertyChangesMarkComponentsDirtyForTheBackend) {
   edit->Text = "*******";
   edit->Color = clRed;
   const int before = ui.ComponentsChangedCalls();
-  ui.App().Idle();
+  edit->Update();  // shown at once, not only when the loop comes round
   EXPECT_EQ(ui.ComponentsChangedCalls(), before + 1);
+  ui.App().Idle();
+  EXPECT_EQ(ui.ComponentsChangedCalls(), before + 1) << "nothing new to tell";
   const auto dirty = ui.App().TakeDirty();
   ASSERT_EQ(dirty.size(), 1u);
   EXPECT_EQ(dirty[0], edit);

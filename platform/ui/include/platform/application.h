@@ -240,6 +240,8 @@ class Application : public Component, private ComponentObserver {
   // stay set for the caller to read and clear.
   std::vector<Component*> TakeDirty();
   std::optional<std::uint64_t> NextTimerDue() const;
+  // Tells the backend about dirty components now.
+  void Flush() { FlushDirty(); }
 
  private:
   friend class Timer;

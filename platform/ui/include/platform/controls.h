@@ -317,33 +317,39 @@ class TBevel : public TControl {
   Prop<TBevelStyle> Style{this, plat::dfAppearance, bsLowered};
 };
 
-// Checking one radio button unchecks the others of the same parent; a change
-// of Checked to true fires OnClick, from a person or from code alike.
-class TRadioButton : public TControl {
+// A control with a check mark. A change of Checked fires OnClick, from a
+// person or from code alike (a radio button only when it becomes checked).
+class TButtonControl : public TControl {
  public:
-  explicit TRadioButton(TComponent* owner) : TControl(owner) {}
-  const char* ClassName() const override { return "TRadioButton"; }
+  explicit TButtonControl(TComponent* owner) : TControl(owner) {}
   bool GetChecked() const { return checked_; }
   void SetChecked(bool checked);
-  Accessor<TRadioButton, bool, &TRadioButton::GetChecked, &TRadioButton::SetChecked> Checked{this};
-  void Click() override;
+  Accessor<TButtonControl, bool, &TButtonControl::GetChecked, &TButtonControl::SetChecked> Checked{this};
+
+ protected:
+  // Runs after Checked changed, before OnClick; answers whether OnClick fires.
+  virtual bool CheckedChanged() { return true; }
 
  private:
   bool checked_ = false;
 };
 
-// A change of Checked fires OnClick, from a person or from code alike.
-class TCheckBox : public TControl {
+// Checking one radio button unchecks the others of the same parent.
+class TRadioButton : public TButtonControl {
  public:
-  explicit TCheckBox(TComponent* owner) : TControl(owner) {}
-  const char* ClassName() const override { return "TCheckBox"; }
-  bool GetChecked() const { return checked_; }
-  void SetChecked(bool checked);
-  Accessor<TCheckBox, bool, &TCheckBox::GetChecked, &TCheckBox::SetChecked> Checked{this};
-  void Click() override;
+  explicit TRadioButton(TComponent* owner) : TButtonControl(owner) {}
+  const char* ClassName() const override { return "TRadioButton"; }
+  void Click() override { Checked = true; }
 
- private:
-  bool checked_ = false;
+ protected:
+  bool CheckedChanged() override;
+};
+
+class TCheckBox : public TButtonControl {
+ public:
+  explicit TCheckBox(TComponent* owner) : TButtonControl(owner) {}
+  const char* ClassName() const override { return "TCheckBox"; }
+  void Click() override { Checked = !Checked; }
 };
 
 // ---------------------------------------------------------------- pages

@@ -179,22 +179,31 @@ class Prop : public ValueOps<Prop<T>, T> {
   std::function<void()> hook_;
 };
 
+// What a computed property offers for reading, from the derived Get().
+template <class Derived, class T>
+class Readable : public ValueOps<Derived, T> {
+ public:
+  operator T() const { return Self().Get(); }  // NOLINT: reads like the value
+  T operator()() const { return Self().Get(); }
+  T operator->() const
+    requires std::is_pointer_v<T>
+  {
+    return Self().Get();
+  }
+
+ private:
+  const Derived& Self() const { return static_cast<const Derived&>(*this); }
+};
+
 // A property computed by the owner's getter and setter.
 template <class C, class T, T (C::*G)() const, void (C::*S)(T)>
-class Accessor : public ValueOps<Accessor<C, T, G, S>, T> {
+class Accessor : public Readable<Accessor<C, T, G, S>, T> {
  public:
   explicit Accessor(C* self) : self_(self) {}
   Accessor(const Accessor&) = delete;
   Accessor& operator=(const Accessor& o) { (self_->*S)(o.Get()); return *this; }
   Accessor& operator=(T v) { (self_->*S)(std::move(v)); return *this; }
-  operator T() const { return (self_->*G)(); }  // NOLINT
-  T operator()() const { return (self_->*G)(); }
   T Get() const { return (self_->*G)(); }
-  T operator->() const
-    requires std::is_pointer_v<T>
-  {
-    return Get();
-  }
 
  private:
   C* self_;
@@ -202,19 +211,12 @@ class Accessor : public ValueOps<Accessor<C, T, G, S>, T> {
 
 // A property that can only be read.
 template <class C, class T, T (C::*G)() const>
-class ReadOnly : public ValueOps<ReadOnly<C, T, G>, T> {
+class ReadOnly : public Readable<ReadOnly<C, T, G>, T> {
  public:
   explicit ReadOnly(const C* self) : self_(self) {}
   ReadOnly(const ReadOnly&) = delete;
   ReadOnly& operator=(const ReadOnly&) = delete;
-  operator T() const { return (self_->*G)(); }  // NOLINT
-  T operator()() const { return (self_->*G)(); }
   T Get() const { return (self_->*G)(); }
-  T operator->() const
-    requires std::is_pointer_v<T>
-  {
-    return Get();
-  }
 
  private:
   const C* self_;
@@ -422,6 +424,15 @@ class Window : public Component {
   // Enabled here and in every parent.
   bool EffectivelyEnabled() const;
   Window* TopLevel();
+  // Asks for a repaint (the backend sees the window dirty).
+  void Invalidate() { Changed(dfContent); }
+  // Has the backend show what changed now, without waiting for the loop
+  // ("show the splash and paint it at once").
+  void Update();
+  void Repaint() {
+    Invalidate();
+    Update();
+  }
   // Tells the top-level window that what shows below it may have changed.
   void NotifyShowingChanged() { TopLevel()->ShowingMayHaveChanged(); }
 
