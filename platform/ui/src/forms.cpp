@@ -213,6 +213,7 @@ void TForm::DefaultHandler(plat::Message& m) {
 
 // ---------------------------------------------------------------- application
 TApplication::TApplication() {
+  person::CancelDrag();  // a drag left over from an application before does not carry over
   vcl::Application = this;
   vcl::Screen = GetScreen();
 }

@@ -185,6 +185,42 @@ TEST_F(UiTest, RunShowsTheMainFormAndReturnsWhenItCloses) {
   EXPECT_TRUE(Application->Terminated());
 }
 
+// The start-up shape of the programs: the main form's first show runs a
+// chooser modally and may end the program at once.
+class TForm_Chooser : public TForm {
+ public:
+  explicit TForm_Chooser(TComponent* owner) : TForm(owner) {
+    Name = "Form_SelectHardware";
+    BorderIcons = TBorderIcons(biMinimize) | biMaximize;
+    FormStyle = fsStayOnTop;
+    SpeedButton_PCI = Create<TSpeedButton>(this, "SpeedButton_PCI");
+    SpeedButton_PCI->OnClick = [this](TObject*) {
+      kind = 1;
+      Close();
+    };
+  }
+  TSpeedButton* SpeedButton_PCI;
+  int kind = 0;
+};
+TForm_Chooser* Form_SelectHardware = nullptr;
+
+TEST_F(UiTest, FirstShowRunsAChooserModallyAndCanEndTheProgram) {
+  Application->CreateForm(Form_Main);
+  Application->CreateForm(Form_SelectHardware);
+  Form_Main->OnShow = [](TObject*) {
+    Form_SelectHardware->ShowModal();
+    if (Form_SelectHardware->kind == 1) {
+      ShowMessage("Calvory.dll not exist!!");
+      Form_Main->Close();
+    }
+  };
+  ExpectModal("Form_SelectHardware", [](TForm& f) { Click(Find<TSpeedButton>(&f, "SpeedButton_PCI")); });
+  ExpectBox("Calvory.dll not exist!!").Kind(plat::BoxKind::ShowMessage);
+  Application->Run();  // returns without waiting: the main form closed in its first show
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_FALSE(Form_Main->Visible);
+}
+
 TEST_F(UiTest, ModalLoopKeepsTimersRunningAndDisablesTheOtherWindows) {
   Application->CreateForm(Form_Main);
   Application->CreateForm(Form_Dialog);
