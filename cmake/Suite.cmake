@@ -37,13 +37,7 @@ function(suite_test name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   suite_warnings(${name})
-  # One label only: gtest_discover_tests flattens a list of labels into its
-  # property list, where a second label would be read as a property name
-  # (and no test would carry it). Suites without a label of their own are "unit".
-  set(labels unit)
-  if(A_LABELS)
-    list(GET A_LABELS 0 labels)
-  endif()
+  set(labels unit ${A_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${SUITE_BIN_DIR}
