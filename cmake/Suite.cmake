@@ -42,13 +42,13 @@ function(suite_test name)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${SUITE_BIN_DIR}
     PROPERTIES TIMEOUT 120)
-  # Labels are set once the cases are known: passed through the discovery's
-  # PROPERTIES, a list of labels is split into separate property arguments and
-  # every label after the first is lost.
-  set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
-  file(WRITE ${label_script}
+  # The discovery flattens a list given in PROPERTIES ("LABELS unit threads" would
+  # set the label "unit" and a property "threads"), so the labels are set after
+  # it, on the names it discovered.
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${label_file}
        "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
 find_package(Threads REQUIRED)

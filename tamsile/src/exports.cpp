@@ -1,0 +1,42 @@
+// The library's three entries. Everything else in the library is hidden.
+
+#include "tamsile/tamsile.h"
+
+#include "msg_id_table.h"
+#include "shared_table.h"
+
+static_assert(tamsile::kCapacity == TAMSILE_CAPACITY);
+
+namespace {
+
+// The table is mapped as the library loads, as a shared data section would be:
+// the first entry call finds it in place.
+__attribute__((constructor)) void MapTableOnLoad() { tamsile::AttachProcessTable(); }
+
+}  // namespace
+
+extern "C" {
+
+int32_t Get_TamsileList(uint16_t* count, uint16_t* ids) {
+  if (count == nullptr) return 0;
+  tamsile::Locked lock(tamsile::CurrentRegion());
+  *count = tamsile::CopyIds(lock.table(), ids);
+  return 0;
+}
+
+int32_t Set_TamsileEnable(uint16_t id, uint8_t enable) {
+  tamsile::Locked lock(tamsile::CurrentRegion());
+  if (enable != 0) {
+    tamsile::EnableId(lock.table(), id);
+  } else {
+    tamsile::DisableId(lock.table(), id);
+  }
+  return 0;
+}
+
+int32_t Get_TamsileEnable(uint16_t id) {
+  tamsile::Locked lock(tamsile::CurrentRegion());
+  return tamsile::IsEnabled(lock.table(), id) ? 1 : 0;
+}
+
+}  // extern "C"

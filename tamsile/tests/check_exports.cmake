@@ -1,0 +1,17 @@
+# Fails unless the library's dynamic symbol table defines exactly its three entries.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${out}")
+set(names)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* [A-Za-z] " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected Get_TamsileEnable Get_TamsileList Set_TamsileEnable)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exported: ${names}; expected: ${expected}")
+endif()
