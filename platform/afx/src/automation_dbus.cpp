@@ -167,7 +167,6 @@ class AutomationBus {
     static const DBusObjectPathVTable vtable{nullptr, &AutomationBus::FactoryMessage, nullptr,
                                               nullptr, nullptr, nullptr};
     const std::string path = f.FactoryPath();
-    dbus_connection_unregister_object_path(conn_, path.c_str());
     if (!dbus_connection_register_object_path(conn_, path.c_str(), &vtable, &f)) {
       GiveUpName(f, true);
       return false;
