@@ -8,17 +8,18 @@
 #include "platform/application.h"
 
 int main(int argc, char** argv) {
-  plat::Application loop;
-  gui::InstallBackend(loop, argc, argv);
-
   // The end of the session, a kill or Ctrl+C close the viewer the normal
-  // way, so its settings are written back.
+  // way, so its settings are written back. Blocked before any thread
+  // exists, so that none of them takes the signal's default action.
   sigset_t ending;
   sigemptyset(&ending);
   sigaddset(&ending, SIGTERM);
   sigaddset(&ending, SIGHUP);
   sigaddset(&ending, SIGINT);
   pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+
+  plat::Application loop;
+  gui::InstallBackend(loop, argc, argv);
   const int signals = signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
   if (signals >= 0) {
     loop.AddFdWatch(signals, [signals] {

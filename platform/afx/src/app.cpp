@@ -85,7 +85,9 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg) {
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) const {
   for (std::size_t i = 1; i < args_.size(); ++i) {
     const std::string& arg = args_[i];
-    const bool flag = !arg.empty() && (arg[0] == '/' || arg[0] == '-');
+    // "-" always starts a switch; "/" only when no other "/" follows, so
+    // that "/Automation" is a switch and "/home/x/trace.log" a file.
+    const bool flag = !arg.empty() && (arg[0] == '-' || (arg[0] == '/' && arg.find('/', 1) == std::string::npos));
     info.ParseParam(flag ? arg.substr(1) : arg, flag ? TRUE : FALSE, i + 1 == args_.size() ? TRUE : FALSE);
   }
 }

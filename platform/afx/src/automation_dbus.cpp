@@ -220,6 +220,34 @@ class AutomationBus {
     dbus_connection_add_filter(conn_, &AutomationBus::Filter, this, nullptr);
     dbus_connection_set_watch_functions(conn_, &AddWatch, &RemoveWatch, &ToggleWatch, this, nullptr);
     dbus_connection_set_timeout_functions(conn_, &AddTimeout, &RemoveTimeout, &ToggleTimeout, this, nullptr);
+    dbus_connection_set_dispatch_status_function(conn_, &AutomationBus::DispatchStatus, this, nullptr);
+    ScheduleDispatch();
+  }
+
+  // A blocking call (owning a name, asking whether a client is still there)
+  // may read messages into the queue while it waits: the descriptor is then
+  // quiet, so the loop is asked to dispatch them.
+  static void DispatchStatus(DBusConnection*, DBusDispatchStatus status, void* data) {
+    if (status == DBUS_DISPATCH_DATA_REMAINS) static_cast<AutomationBus*>(data)->ScheduleDispatch();
+  }
+
+  void ScheduleDispatch() {
+    if (dispatchPosted_) return;
+    plat::Application* loop = plat::Application::Current();
+    if (!loop) return;
+    dispatchPosted_ = true;
+    loop->Post([] {
+      if (AutomationBus* bus = Current()) {
+        bus->dispatchPosted_ = false;
+        bus->DispatchAll();
+      }
+    });
+  }
+
+  void DispatchAll() {
+    while (dbus_connection_dispatch(conn_) == DBUS_DISPATCH_DATA_REMAINS) {
+    }
+    if (dbus_connection_get_is_connected(conn_)) dbus_connection_flush(conn_);
   }
 
   ~AutomationBus() {
@@ -228,6 +256,7 @@ class AutomationBus {
     dropWatches_ = true;
     SyncFdWatches();
     dbus_connection_remove_filter(conn_, &AutomationBus::Filter, this);
+    dbus_connection_set_dispatch_status_function(conn_, nullptr, nullptr, nullptr);
     dbus_connection_close(conn_);
     dbus_connection_set_watch_functions(conn_, nullptr, nullptr, nullptr, nullptr, nullptr);
     dbus_connection_set_timeout_functions(conn_, nullptr, nullptr, nullptr, nullptr, nullptr);
@@ -492,6 +521,7 @@ class AutomationBus {
   std::vector<DBusWatch*> watches_;
   std::map<int, int> fdWatches_;  // descriptor -> the loop's watch id
   bool dropWatches_ = false;
+  bool dispatchPosted_ = false;
   std::vector<Exported> objects_;
   std::map<std::string, std::vector<CCmdTarget*>> holds_;  // client's unique name -> objects it holds
 };

@@ -29,6 +29,8 @@ TEST(CommandLine, SwitchesAndFileNames) {
       {{"-UNREGSERVER"}, true, false, false, I::AppUnregister, ""},
       {{"trace.txt"}, true, false, false, I::FileOpen, "trace.txt"},
       {{"a.txt", "b.txt"}, true, false, false, I::FileOpen, "a.txt"},
+      // An absolute path is a file, not a switch.
+      {{"/tmp/trace.log", "/Automation"}, false, false, true, I::FileOpen, "/tmp/trace.log"},
       {{"/Unregister", "a.txt"}, true, false, false, I::AppUnregister, "a.txt"},
       {{"/whatever", "-x"}, true, false, false, I::FileNew, ""},
       // A switch is the whole argument: a near miss is ignored.

@@ -205,7 +205,7 @@ inline std::string GdbusCall(const std::string& dest, const std::string& path, c
                              const std::vector<std::string>& args, const std::function<void()>& pump = {},
                              const std::vector<int>& alsoWatch = {}) {
   std::vector<std::string> argv{"gdbus", "call", "--session", "--timeout", "20", "--dest", dest,
-                                "--object-path", path, "--method", method};
+                                "--object-path", path, "--method", method, "--"};
   for (const auto& a : args) argv.push_back(a);
   std::string out = Run(argv, nullptr, pump, alsoWatch);
   while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();

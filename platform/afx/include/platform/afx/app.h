@@ -24,7 +24,8 @@ class CCommandLineInfo {
   enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
   virtual ~CCommandLineInfo() = default;
 
-  // One argument: flag says it came after "/" or "-" (which param no longer holds).
+  // One argument: flag says it came after "-", or after "/" with no other
+  // "/" in it (a path is a file name); param no longer holds that character.
   // Switches compare without regard to case: "Embedding" and "Automation"
   // clear the splash flag and ask for the automation server; "Unregister"
   // and "Unregserver" remove the server's registration. The first plain
