@@ -130,27 +130,29 @@ TEST_F(ActivatedViewers, EachCreationGetsAViewerOfItsOwnThatLivesWhileItsClientH
   EXPECT_TRUE(test_support::WaitForProcessEnd(pidB, test_support::kChildTimeoutMs));
 }
 
-// Waits until the viewer has written its service file (after reading its settings).
-bool WaitForStart(int notify, const std::function<void()>& start) {
-  start();
-  pollfd p{notify, POLLIN, 0};
-  if (::poll(&p, 1, test_support::kChildTimeoutMs) <= 0) return false;
-  char buffer[4096];
-  while (::read(notify, buffer, sizeof buffer) > 0) {
+// Starts the program with its own data folder and waits until it has
+// written its service file there, which it does after reading its settings.
+bool StartViewer(const std::string& dataHome, std::unique_ptr<Child>& viewer) {
+  const std::string services = dataHome + "/dbus-1/services";
+  std::filesystem::create_directories(services);
+  const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  // The file is written aside and renamed into place.
+  inotify_add_watch(notify, services.c_str(), IN_MOVED_TO);
+  {
+    test_support::ScopedEnv data{"XDG_DATA_HOME", dataHome.c_str()};
+    viewer = std::make_unique<Child>(std::vector<std::string>{LORVEX_PROGRAM});
   }
-  return true;
+  pollfd p{notify, POLLIN, 0};
+  const bool started = ::poll(&p, 1, test_support::kChildTimeoutMs) > 0;
+  ::close(notify);
+  return started;
 }
 
 TEST(TwoViewers, EndingTogetherLeaveAReadableStoreWithOneOfTheirValuesPerName) {
   test_support::TempDir dir;
   test_support::ScopedEnv home{"HOME", dir.path().c_str()};
   test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
   test_support::ScopedEnv noBus{"DBUS_SESSION_BUS_ADDRESS", nullptr};
-  const std::string services = dir.path() + "/data/dbus-1/services";
-  std::filesystem::create_directories(services);
-  const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  ASSERT_GE(inotify_add_watch(notify, services.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
 
   plat::Registry registry;
   const std::string ids = "Software\\TRACE\\Lorvex\\IDS";
@@ -161,17 +163,16 @@ TEST(TwoViewers, EndingTogetherLeaveAReadableStoreWithOneOfTheirValuesPerName) {
   };
   std::unique_ptr<Child> first, second;
   setAll(111);
-  ASSERT_TRUE(WaitForStart(notify, [&] { first = std::make_unique<Child>(std::vector<std::string>{LORVEX_PROGRAM}); }));
+  ASSERT_TRUE(StartViewer(dir.File("data1"), first));
   setAll(222);
-  ASSERT_TRUE(WaitForStart(notify, [&] { second = std::make_unique<Child>(std::vector<std::string>{LORVEX_PROGRAM}); }));
+  ASSERT_TRUE(StartViewer(dir.File("data2"), second));
   ::kill(first->Pid(), SIGTERM);
   ::kill(second->Pid(), SIGTERM);
   EXPECT_EQ(first->Wait(test_support::kChildTimeoutMs), 0);
   EXPECT_EQ(second->Wait(test_support::kChildTimeoutMs), 0);
-  ::close(notify);
 
-  plat::RegistryData store;
-  ASSERT_EQ(registry.Load(store), 0);
+  plat::RegistryData content;
+  ASSERT_EQ(registry.Load(content), 0) << "the store cannot be read";
   EXPECT_EQ(registry.EnumValues(ids).size(), 120u);
   const std::uint32_t kept = registry.ReadInteger(ids, "ID1Color").value_or(0);
   EXPECT_TRUE(kept == 111 || kept == 222) << kept;

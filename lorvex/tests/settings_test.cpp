@@ -67,6 +67,9 @@ TEST_F(Viewer, StoredValuesAreUsedAsTheyAreEvenWhenOdd) {
 TEST_F(Viewer, ValuesNeverLoadedNeverOverwriteTheStore) {
   registry.WriteInteger(Key("General"), "SizeX", 999);
   app.emplace();  // start-up failed before the settings were read
+  for (const TraceIdSettings& ch : app->IdSettings) EXPECT_EQ(ch.File, "");
+  EXPECT_EQ(app->Stopped, 0);
+  EXPECT_TRUE(app->TraceEntries.empty() && app->RowMap.empty());
   app->ExitInstance();
   app.reset();
   EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 999u);
