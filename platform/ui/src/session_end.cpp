@@ -14,6 +14,7 @@ sigset_t SessionEndSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGHUP);
+  sigaddset(&set, SIGINT);
   return set;
 }
 
