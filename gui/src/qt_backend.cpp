@@ -50,6 +50,9 @@ QtBackend::QtBackend(plat::Application& app, int& argc, char** argv) : app_(app)
   shotTimer_->setSingleShot(true);
   shotTimer_->setInterval(400);
   QObject::connect(shotTimer_.get(), &QTimer::timeout, [this] { SavePendingScreenshots(); });
+  // The screen was made before anything watched the components: mirror it
+  // now, so that its changes (the wait cursor) are seen from here on.
+  if (plat::Screen* screen = app_.GetScreen()) ViewFor(*screen);
 }
 
 QtBackend::~QtBackend() {
@@ -315,7 +318,7 @@ QWidget* QtBackend::DialogParent(plat::Window* owner) const {
 int QtBackend::RunDialog(QWidget* dialog, const std::function<bool()>& done) {
   dialog->setWindowModality(Qt::ApplicationModal);
   dialog->show();
-  dialog->raise();
+  if (QGuiApplication::platformName() != "offscreen") dialog->raise();
   dialog->activateWindow();
   if (!shotFolder_.empty()) {
     dialog->grab().save(QString::fromStdString(ScreenshotPath(shotFolder_, "box" + std::to_string(++boxShots_))));

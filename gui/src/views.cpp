@@ -1017,8 +1017,9 @@ class TreeView : public TypedView<TreeWidget> {
       q->setEditTriggers(t.ReadOnly ? QAbstractItemView::NoEditTriggers
                                     : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     }
-    if (rebuild_ || (flags & (dfCreated | dfContent | dfAppearance))) Rebuild(t);
-    if (flags & (dfCreated | dfContent | dfState)) {
+    const bool rebuilt = rebuild_ || (flags & (dfCreated | dfContent | dfAppearance));
+    if (rebuilt) Rebuild(t);
+    if (rebuilt || (flags & dfState)) {
       QTreeWidgetItem* current = nullptr;
       for (auto& [node, item] : items_) {
         if (node == t.Selected.Get()) current = item;
@@ -1167,7 +1168,7 @@ class FormView : public TypedView<FormWidget> {
       if (auto* item = Live<vcl::TMenuItem>(itemId); item && action) UpdateAction(*item, *action);
     }
     BuildShortcuts(f, menu);
-    Layout();
+    ApplySize();
   }
 
   // Pixels of the transparent colour let what lies behind show through.
@@ -1192,17 +1193,24 @@ class FormView : public TypedView<FormWidget> {
     auto& f = static_cast<vcl::TForm&>(w);
     FormWidget* q = Get();
     clientSize_ = QSize(std::max(0, f.ClientWidth.Get()), std::max(0, f.ClientHeight.Get()));
-    const QSize outer(clientSize_.width(), clientSize_.height() + MenuHeight());
     const vcl::TFormBorderStyle bs = f.BorderStyle;
-    if (bs == vcl::bsSizeable || bs == vcl::bsSizeToolWin) {
+    sizeable_ = bs == vcl::bsSizeable || bs == vcl::bsSizeToolWin;
+    ApplySize();
+    // A Wayland compositor places windows itself; the core keeps its position.
+    if (QGuiApplication::platformName() != "wayland") q->move(f.Left, f.Top);
+  }
+
+  // The client area has the core's size; the menu bar comes on top of it.
+  void ApplySize() {
+    FormWidget* q = Get();
+    const QSize outer(clientSize_.width(), clientSize_.height() + MenuHeight());
+    if (sizeable_) {
       q->setMinimumSize(0, 0);
       q->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
       q->resize(outer);
     } else {
       q->setFixedSize(outer);
     }
-    // A Wayland compositor places windows itself; the core keeps its position.
-    if (QGuiApplication::platformName() != "wayland") q->move(f.Left, f.Top);
     Layout();
   }
 
@@ -1253,7 +1261,7 @@ class FormView : public TypedView<FormWidget> {
     if (w.Visible) {
       if (!q->isVisible()) {
         q->show();
-        q->raise();
+        if (QGuiApplication::platformName() != "offscreen") q->raise();  // it has no stacking
         q->activateWindow();
       }
     } else if (q->isVisible()) {
@@ -1369,6 +1377,7 @@ class FormView : public TypedView<FormWidget> {
   std::set<vcl::TShortCut> shortcutKeys_;
   std::vector<std::uint64_t> shape_;
   QSize clientSize_;
+  bool sizeable_ = false;
   bool masked_ = false;
 };
 
