@@ -13,7 +13,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cstdlib>
+#include <optional>
+
 #include "convert.h"
+#include "gui/backend_choice.h"
 #include "qt_support.h"
 #include "views.h"
 
@@ -328,6 +332,64 @@ TEST_F(DemoTest, MainMenuBecomesAMenuBarWithoutTheHiddenEntry) {
   board->Caption = "&Board";
   Flush();
   EXPECT_EQ(bar->actions()[0]->text(), "&Board");
+}
+
+}  // namespace
+
+namespace {
+
+// The programs choose the backend with one call; the environment and
+// "--headless" decide.
+class ChoiceTest : public gui::testing::QtFixture {
+ protected:
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  };
+  ChoiceTest() {
+    for (const char* n : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      const char* v = std::getenv(n);
+      saved.push_back({n, v ? std::optional<std::string>(v) : std::nullopt});
+    }
+  }
+  ~ChoiceTest() override {
+    for (const Saved& s : saved) {
+      if (s.value) setenv(s.name, s.value->c_str(), 1);
+      else unsetenv(s.name);
+    }
+  }
+  std::vector<Saved> saved;
+};
+
+TEST_F(ChoiceTest, ADisplayMeansQtAndHeadlessOverridesIt) {
+  struct Case {
+    const char* display;
+    const char* platform;
+    bool headlessArg;
+    bool qt;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, false, false},
+      {":0", nullptr, true, false},
+      {nullptr, "offscreen", false, true},
+      {":0", nullptr, false, true},
+  };
+  for (const Case& c : cases) {
+    unsetenv("WAYLAND_DISPLAY");
+    if (c.display) setenv("DISPLAY", c.display, 1);
+    else unsetenv("DISPLAY");
+    if (c.platform) setenv("QT_QPA_PLATFORM", c.platform, 1);
+    else unsetenv("QT_QPA_PLATFORM");
+    char prog[] = "kestrum", headless[] = "--headless", other[] = "-x";
+    char* argv[] = {prog, c.headlessArg ? headless : other, other, nullptr};
+    int argc = 3;
+    gui::InstallBackend(ui.App(), argc, argv);
+    EXPECT_EQ(dynamic_cast<gui::QtBackend*>(&ui.App().GetBackend()) != nullptr, c.qt) << c.display << c.platform;
+    EXPECT_EQ(argc, c.headlessArg ? 2 : 3);
+    EXPECT_EQ(argv[argc], nullptr);
+    for (int i = 1; i < argc; ++i) EXPECT_STREQ(argv[i], "-x") << "the switch is gone, the rest stays";
+  }
+  ui.App().SetBackend(backend);
 }
 
 }  // namespace
