@@ -9,16 +9,6 @@
 
 #include "qt_support.h"
 
-// Qt's own locks are invisible to the thread sanitizer, and Qt and the font
-// libraries keep caches for the whole process: what they report of
-// themselves is theirs, not ours.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libQt6Core.so\nrace:libQt6Gui.so\nrace:libglib-2.0.so\n";
-}
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libQt6Gui.so\nleak:libQt6Core.so\nleak:libglib-2.0.so\n";
-}
-
 namespace {
 
 using gui::testing::Argc;
