@@ -39,11 +39,33 @@ class QtBackend::Waker : public QObject {
   std::atomic<bool>& pending_;
 };
 
+// Eats the person's input to the widgets of a form the core has disabled.
+class QtBackend::InputGate : public QObject {
+ public:
+  bool eventFilter(QObject* target, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ContextMenu:
+        return target->isWidgetType() && InputBlocked(static_cast<QWidget*>(target));
+      default:
+        return false;
+    }
+  }
+};
+
 QtBackend::QtBackend(plat::Application& app, int& argc, char** argv) : app_(app) {
   if (!QApplication::instance()) ownApp_ = std::make_unique<QApplication>(argc, argv);
   // Windows close when the core says so, and the program ends when the core ends it.
   QApplication::setQuitOnLastWindowClosed(false);
   waker_ = std::make_unique<Waker>(wakePending_);
+  gate_ = std::make_unique<InputGate>();
+  QCoreApplication::instance()->installEventFilter(gate_.get());
   deadline_ = std::make_unique<QTimer>();
   deadline_->setSingleShot(true);  // its timer event alone ends the wait
   shotTimer_ = std::make_unique<QTimer>();
@@ -64,6 +86,8 @@ QtBackend::~QtBackend() {
   deadline_.reset();
   shotTimer_.reset();
   if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(gate_.get());
+  gate_.reset();
   waker_.reset();
   ownApp_.reset();
 }

@@ -79,6 +79,7 @@ class QtBackend : public plat::Backend {
 
  private:
   class Waker;
+  class InputGate;
   void SyncNotifiers(const std::vector<int>& fds);
   void RefreshMenus();
   void RefreshTreeImages();
@@ -93,6 +94,7 @@ class QtBackend : public plat::Backend {
   plat::Application& app_;
   std::unique_ptr<QApplication> ownApp_;
   std::unique_ptr<Waker> waker_;
+  std::unique_ptr<InputGate> gate_;
   std::atomic<bool> wakePending_{false};
   std::unique_ptr<QTimer> deadline_;
   std::map<int, std::unique_ptr<QSocketNotifier>> notifiers_;

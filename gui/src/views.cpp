@@ -174,6 +174,9 @@ class FormWidget : public QWidget {
  public:
   FormWidget(QtBackend& b, std::uint64_t id) : QWidget(nullptr, Qt::Window), backend_(b), id_(id) {}
   std::function<void()> onResize;
+  // A disabled form takes no input but keeps its look (behind a modal form,
+  // under the wait window), as the classic desktop shows it.
+  bool blocked = false;
 
  protected:
   // The window manager may close any window, close box or not: the core
@@ -430,7 +433,7 @@ class WindowView : public View {
     if (flags & (dfCreated | dfStructure)) Place(w);
     if (flags & (dfCreated | dfGeometry)) SyncGeometry(w);
     if (flags & (dfCreated | dfAppearance)) SyncAppearance(w);
-    if (flags & (dfCreated | dfState)) widget_->setEnabled(w.Enabled);
+    if (flags & (dfCreated | dfState)) SyncEnabled(w);
     SyncOwn(w, flags);
     if (flags & (dfCreated | dfVisibility | dfStructure)) SyncVisibility(w);
   }
@@ -498,6 +501,7 @@ class WindowView : public View {
   }
 
   virtual void SyncVisibility(plat::Window& w) { widget_->setVisible(placed_ && w.Visible); }
+  virtual void SyncEnabled(plat::Window& w) { widget_->setEnabled(w.Enabled); }
 
   QPointer<QWidget> widget_;
   bool placed_ = false;
@@ -1188,6 +1192,7 @@ class FormView : public TypedView<FormWidget> {
 
  protected:
   void Place(plat::Window&) override { placed_ = true; }
+  void SyncEnabled(plat::Window& w) override { Get()->blocked = !w.Enabled; }
 
   void SyncGeometry(plat::Window& w) override {
     auto& f = static_cast<vcl::TForm&>(w);
@@ -1471,6 +1476,11 @@ const Rendering* RenderingFor(Component& c) {
     if (r.matches(c)) return &r;
   }
   return nullptr;
+}
+
+bool InputBlocked(const QWidget* w) {
+  auto* form = w ? dynamic_cast<const FormWidget*>(w->window()) : nullptr;
+  return form && form->blocked;
 }
 
 void TagWidget(QWidget* w, std::uint64_t id) { w->setProperty(kIdProperty, QVariant::fromValue<qulonglong>(id)); }

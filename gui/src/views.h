@@ -52,6 +52,9 @@ struct Rendering {
 const std::vector<Rendering>& Renderings();
 const Rendering* RenderingFor(plat::Component& c);
 
+// Whether w lies on a form the core has disabled (its input goes nowhere).
+bool InputBlocked(const QWidget* w);
+
 // Tags a widget with the component it shows.
 void TagWidget(QWidget* w, std::uint64_t id);
 // The component id of the nearest tagged widget at or above w (0: none).

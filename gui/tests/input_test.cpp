@@ -84,6 +84,28 @@ TEST_F(InputTest, ClicksTypingAndChoicesRunTheHandlers) {
   EXPECT_EQ(log.size(), 3u);
 }
 
+// Behind a modal form or under the wait window a disabled form keeps its
+// look (nothing greyed) but takes no input.
+TEST_F(InputTest, ADisabledFormKeepsItsLookButTakesNoInput) {
+  auto* button = Create<TButton>(form, "Button_Refresh");
+  button->SetBounds(8, 8, 90, 25);
+  button->OnClick = [this](TObject*) { log.push_back("click"); };
+  auto* edit = Create<TEdit>(form, "Edit_AddMSGID");
+  edit->SetBounds(8, 40, 90, 21);
+  Shown();
+  form->Enabled = false;
+  Flush();
+  EXPECT_TRUE(WidgetOf(button)->isEnabled()) << "greyed";
+  QTest::mouseClick(WidgetOf(button), Qt::LeftButton);
+  QTest::keyClicks(WidgetOf(edit), "12");
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(edit->Text(), "");
+  form->Enabled = true;
+  Flush();
+  QTest::mouseClick(WidgetOf(button), Qt::LeftButton);
+  EXPECT_EQ(log, (std::vector<std::string>{"click"}));
+}
+
 TEST_F(InputTest, SpeedButtonsOfAGroupStayDownAsTheCoreSays) {
   auto* a = Create<TSpeedButton>(form, "SpeedButton_A");
   auto* b = Create<TSpeedButton>(form, "SpeedButton_B");
