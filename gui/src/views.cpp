@@ -628,6 +628,13 @@ class ComboView : public TypedView<QComboBox> {
  protected:
   QPalette::ColorRole BackgroundRole() const override { return QPalette::Base; }
   QPalette::ColorRole TextRole() const override { return QPalette::Text; }
+  void SyncAppearance(plat::Window& w) override {
+    WindowView::SyncAppearance(w);
+    if (!Paints(w.Color)) return;
+    QPalette pal = widget_->palette();  // a drop-down list shows its colour on its face
+    SetColor(pal, QPalette::Button, ToQColor(w.Color), true);
+    widget_->setPalette(pal);
+  }
   void SyncOwn(plat::Window& w, std::uint32_t) override {
     auto& cb = static_cast<vcl::TComboBox&>(w);
     QComboBox* q = Get();
