@@ -1,21 +1,40 @@
 #include "gui/backend_choice.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "platform/application.h"
+#include "qt_backend.h"
 
 namespace gui {
 
+namespace {
+bool Set(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+}  // namespace
+
 void InstallBackend(plat::Application& app, int& argc, char** argv) {
   // Strip the switch so the program's own parsing never sees it.
+  bool headless = false;
   int out = 1;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--headless") != 0) argv[out++] = argv[i];
+    if (std::strcmp(argv[i], "--headless") == 0) headless = true;
+    else argv[out++] = argv[i];
   }
-  argc = out;
-  argv[argc] = nullptr;
-  app.SetBackend(std::make_shared<plat::HeadlessBackend>());
+  if (argc > 0) {
+    argc = out;
+    argv[argc] = nullptr;
+  }
+  if (headless || !(Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM"))) {
+    app.SetBackend(std::make_shared<plat::HeadlessBackend>());
+    return;
+  }
+  auto backend = std::make_shared<QtBackend>(app, argc, argv);
+  if (Set(kScreenshotFolderVariable)) backend->SetScreenshotFolder(std::getenv(kScreenshotFolderVariable));
+  app.SetBackend(backend);
 }
 
 }  // namespace gui

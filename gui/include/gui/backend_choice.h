@@ -9,9 +9,15 @@ class Application;
 
 namespace gui {
 
-// Shows the program on screen when a display is available; "--headless" on
-// the command line (removed from argv) keeps it off screen. argc and argv
-// must stay alive for the program's whole run.
+// The folder, if set, where a PNG of each top-level window is written a
+// moment after it was shown or changed (and at exit, and of each message box
+// as it opens): <folder>/<program>-<form name>.png, <program>-box<n>.png.
+inline constexpr const char* kScreenshotFolderVariable = "KESTRUM_SCREENSHOT_DIR";
+
+// Shows the program on screen (Qt) when a display is available (DISPLAY or
+// WAYLAND_DISPLAY set, or QT_QPA_PLATFORM given); "--headless" on the command
+// line (removed from argv) keeps it off screen. argc and argv must stay alive
+// for the program's whole run.
 void InstallBackend(plat::Application& app, int& argc, char** argv);
 
 }  // namespace gui

@@ -1,0 +1,60 @@
+#pragma once
+// One QApplication for the whole test process, on Qt's offscreen platform,
+// and a fixture with a fresh application in virtual time shown by the Qt
+// backend.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/testing.h"
+#include "qt_backend.h"
+
+namespace gui::testing {
+
+inline int& Argc() {
+  static int argc = 1;
+  return argc;
+}
+
+inline char** Argv() {
+  static char name[] = "gui_tests";
+  static char* argv[] = {name, nullptr};
+  return argv;
+}
+
+inline void EnsureQApplication() {
+  if (QApplication::instance()) return;
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static QApplication* app = new QApplication(Argc(), Argv());  // lives to the end of the process
+  (void)app;
+}
+
+class QtFixture : public ::testing::Test {
+ protected:
+  QtFixture() {
+    EnsureQApplication();
+    backend = std::make_shared<QtBackend>(ui.App(), Argc(), Argv());
+    ui.App().SetBackend(backend);
+  }
+
+  // Mirrors what changed, as the loop does after every event.
+  void Flush() { ui.App().Idle(); }
+
+  template <class W = QWidget>
+  W* WidgetOf(const plat::Component* c) {
+    Flush();
+    QWidget* w = backend->WidgetOf(c);
+    EXPECT_TRUE(w) << "no widget for " << (c ? std::string(c->Name) : std::string("(null)"));
+    return dynamic_cast<W*>(w);
+  }
+
+  plat::testing::Session ui;
+  std::shared_ptr<QtBackend> backend;
+};
+
+}  // namespace gui::testing
