@@ -245,6 +245,16 @@ class TForm_Main : public vcl::TForm {
   // Captions and pictures of the board selector for the chosen kind.
   void AdaptBoardSelector(std::uint8_t kind);
   bool shown_ = false;  // the chooser runs at the first show only
+
+  // ---------------------------------------------------------------- board handling
+
+  // ---------------------------------------------------------------- configuration
+
+  // ---------------------------------------------------------------- network search
+
+  // ---------------------------------------------------------------- I/O monitor
+
+  // ---------------------------------------------------------------- explicit messaging
 };
 
 extern TForm_Main* Form_Main;
