@@ -7,19 +7,6 @@
 
 namespace plat {
 
-int CompareText(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
-bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
-
 std::string TStrings::GetText() const {
   std::string out;
   for (std::size_t i = 0; i < items_.size(); ++i) {

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/core.h"
 
 namespace plat {
 
-// Compares as text without regard to ASCII case ("10" sorts before "2").
-int CompareText(std::string_view a, std::string_view b);
-bool SameText(std::string_view a, std::string_view b);
+// CompareText and SameText (platform/ascii.h) compare as text without regard
+// to ASCII case ("10" sorts before "2").
 
 class TStrings {
  public:

@@ -1,0 +1,89 @@
+#pragma once
+// The viewer's application object: the one owner of everything the viewer
+// knows (frame geometry, column flags, channel settings, the kept traces).
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lorvex/resource.h"
+#include "platform/afx/app.h"
+#include "platform/afx/automation.h"
+
+// One channel's settings; channel n is entry n-1 of the table.
+struct TraceIdSettings {
+  std::uint32_t Color = 0;   // text colour, 0x00BBGGRR
+  std::uint32_t Medium = 0;  // 1 window (the list), 2 printer (kept, never acted on), 4 file
+  std::string File;          // the channel's trace file
+  int Visible = 0;           // the channel's rows are shown in the list
+};
+
+// Media bits.
+constexpr std::uint32_t kMediumWindow = 1, kMediumPrinter = 2, kMediumFile = 4;
+
+// One kept trace.
+class CTraceEntry : public afx::CObject {
+ public:
+  CTraceEntry() = default;
+  CTraceEntry(int channel, std::string process, std::string date, std::string time, std::string text)
+      : id(channel), date(std::move(date)), time(std::move(time)), text(std::move(text)), process(std::move(process)) {}
+  std::string GetDate() const { return date; }
+  std::string GetTime() const { return time; }
+  std::string GetText() const { return text; }
+  std::string GetProcess() const { return process; }
+
+  int id = 0;  // the channel, 1 to 30 after clamping
+  std::string date;
+  std::string time;
+  std::string text;
+  std::string process;
+};
+
+class CLorvexApp : public afx::CWinApp {
+ public:
+  CLorvexApp();
+  ~CLorvexApp() override;
+
+  afx::COleTemplateServer TemplateServer;
+  int SizeX = 0;
+  int SizeY = 0;
+  int PositionX = 0;
+  int PositionY = 0;
+  int Name = 0;
+  int Datum = 0;
+  int Uhrzeit = 0;
+  int Ausgabewert = 0;
+  TraceIdSettings IdSettings[kTraceChannels];
+  std::vector<std::unique_ptr<CTraceEntry>> TraceEntries;
+  std::map<unsigned int, unsigned int> RowMap;
+  int Stopped = 0;
+
+  const afx::MessageMap* GetMessageMap() const override;
+  afx::BOOL InitInstance() override;
+  afx::BOOL PreTranslateMessage(afx::MSG* msg) override;
+  int ExitInstance() override;
+
+  void OnAppAbout();
+  void OnHelp();
+  void OnHelpTopic5();
+
+  // The settings of channel id (1 to 30).
+  TraceIdSettings& Channel(int id) { return IdSettings[id - 1]; }
+  bool SettingsLoaded() const { return settingsLoaded_; }
+
+ private:
+  void ReadSettings();
+  void WriteSettings();
+  // Set once the settings were read: values never loaded are never written back.
+  bool settingsLoaded_ = false;
+};
+
+// The current application object as the viewer's (null when there is none
+// or it is another program's).
+CLorvexApp* LorvexApp();
+
+// Records the viewer as an installed component of the suite in the current
+// user's registry; path null means the running program. Always true.
+bool RegisterInstalledComponent(const std::string& component, const char* description, const char* path);

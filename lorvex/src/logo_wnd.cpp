@@ -1,0 +1,89 @@
+#include "lorvex/logo_wnd.h"
+
+#include "platform/afx/app.h"
+
+namespace {
+// The start picture's size. The picture itself is painted once the viewer's
+// bitmap classes exist; until then the window shows its background.
+constexpr int kLogoWidth = 400, kLogoHeight = 250;
+constexpr afx::UINT_PTR kLogoTimer = 1;
+constexpr afx::UINT kLogoMs = 750;
+}  // namespace
+
+CLogoWnd::~CLogoWnd() {
+  if (instance_ == this) instance_ = nullptr;
+}
+
+const afx::MessageMap* CLogoWnd::GetMessageMap() const {
+  static const afx::MessageMap map{CWnd::GetMessageMap(),
+                                   {afx::OnMessage(afx::WM_CREATE, &CLogoWnd::OnCreate),
+                                    afx::OnMessage(afx::WM_PAINT, &CLogoWnd::OnPaint),
+                                    afx::OnMessage(afx::WM_TIMER, &CLogoWnd::OnTimer)}};
+  return &map;
+}
+
+void CLogoWnd::EnableLogo(afx::BOOL enable) { enabled_ = enable; }
+
+void CLogoWnd::ShowLogo(afx::CWnd* parent) {
+  if (!enabled_ || instance_) return;
+  instance_ = new CLogoWnd;
+  CLogoWnd* logo = instance_;
+  if (logo->Create(parent)) {
+    logo->UpdateWindow();
+  } else if (instance_ == logo) {
+    // A window that failed in its creation handler is gone already.
+    instance_ = nullptr;
+    if (!logo->IsWindowCreated()) logo->Free();
+  }
+}
+
+afx::BOOL CLogoWnd::Create(afx::CWnd* parent) {
+  owner_ = parent ? parent->Id() : 0;
+  afx::CREATESTRUCT cs;
+  cs.lpszClass = "AfxWnd";
+  cs.style = afx::WS_POPUP | afx::WS_VISIBLE;
+  cs.x = 0;
+  cs.y = 0;
+  cs.cx = kLogoWidth;
+  cs.cy = kLogoHeight;
+  return CreateEx(cs);
+}
+
+int CLogoWnd::OnCreate(afx::CREATESTRUCT*) {
+  CenterWindow();
+  SetTimer(kLogoTimer, kLogoMs);
+  return 0;
+}
+
+void CLogoWnd::OnPaint() {}
+
+void CLogoWnd::OnTimer(afx::UINT_PTR) { HideLogo(); }
+
+afx::BOOL CLogoWnd::PreTranslateAppMessage(afx::MSG* msg) {
+  if (!instance_ || !msg) return afx::FALSE;
+  switch (msg->message) {
+    case afx::WM_KEYDOWN:
+    case afx::WM_SYSKEYDOWN:
+    case afx::WM_LBUTTONDOWN:
+    case afx::WM_RBUTTONDOWN:
+    case afx::WM_MBUTTONDOWN:
+    case afx::WM_NCLBUTTONDOWN:
+    case afx::WM_NCRBUTTONDOWN:
+    case afx::WM_NCMBUTTONDOWN:
+      instance_->HideLogo();
+      return afx::TRUE;
+    default:
+      return afx::FALSE;
+  }
+}
+
+void CLogoWnd::OwnerDestroyed(afx::CWnd* owner) {
+  if (instance_ && owner && instance_->owner_ == owner->Id()) instance_->DestroyWindow();
+}
+
+void CLogoWnd::HideLogo() {
+  afx::CWnd* main = afx::AfxGetMainWnd();
+  DestroyWindow();  // deletes this
+  // What the splash covered is painted again.
+  if (main) main->UpdateWindow();
+}

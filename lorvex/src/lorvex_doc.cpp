@@ -1,0 +1,214 @@
+#include "lorvex/lorvex_doc.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+#include "lorvex/lorvex_app.h"
+#include "lorvex/lorvex_view.h"
+#include "platform/afx/app.h"
+#include "platform/file_io.h"
+#include "platform/format.h"
+
+namespace {
+
+bool ChannelInRange(std::int32_t id) { return id >= 1 && id <= kTraceChannels; }
+
+// Writes all of text; false on any failure.
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the document
+CLorvexDoc::CLorvexDoc() {
+  EnableAutomation();
+  afx::AfxOleLockApp();
+}
+
+CLorvexDoc::~CLorvexDoc() { afx::AfxOleUnlockApp(); }
+
+const afx::MessageMap* CLorvexDoc::GetMessageMap() const {
+  static const afx::MessageMap map{CDocument::GetMessageMap(), {}};
+  return &map;
+}
+
+const afx::DispatchMap* CLorvexDoc::GetDispatchMap() const {
+  static const afx::DispatchMap map{{
+      afx::DispFunction("Trace", 1, &CLorvexDoc::Trace, {"id", "process", "date", "time", "text"}),
+      afx::DispFunction("SetIDColor", 2, &CLorvexDoc::SetIDColor, {"id", "color"}),
+      afx::DispFunction("SetIDMedium", 3, &CLorvexDoc::SetIDMedium, {"id", "medium"}),
+      afx::DispFunction("SetIDFileName", 4, &CLorvexDoc::SetIDFileName, {"id", "file"}),
+      afx::DispFunction("StartOutput", 5, &CLorvexDoc::StartOutput, {}),
+      afx::DispFunction("StopOutput", 6, &CLorvexDoc::StopOutput, {}),
+  }};
+  return &map;
+}
+
+afx::BOOL CLorvexDoc::Trace(std::int32_t id, const std::string& process, const std::string& date,
+                            const std::string& time, const std::string& text) {
+  CLorvexApp* app = LorvexApp();
+  afx::POSITION pos = GetFirstViewPosition();
+  if (!app || !pos) return afx::TRUE;
+  auto* list = dynamic_cast<ITraceListView*>(GetNextView(pos));
+  if (!list) return afx::TRUE;
+  if (!ChannelInRange(id)) id = 1;
+  const TraceIdSettings& channel = app->Channel(id);
+
+  if (app->Stopped == 0 && (channel.Medium & kMediumWindow)) {
+    app->TraceEntries.push_back(std::make_unique<CTraceEntry>(id, process, date, time, text));
+    if (channel.Visible) {
+      const int row = list->GetItemCount();
+      app->RowMap[static_cast<unsigned>(row)] = static_cast<unsigned>(app->TraceEntries.size() - 1);
+      FillTraceRow(*list, row, *app->TraceEntries.back(), *app);
+      list->EnsureVisible(row, true);
+    }
+    list->RepaintList();
+  }
+  if (channel.Medium & kMediumFile) {
+    AppendTraceLine(channel.File, BuildTraceFileLine(*app, process, date, time, text));
+  }
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::SetIDColor(std::int32_t id, std::int32_t color) {
+  if (CLorvexApp* app = LorvexApp(); app && ChannelInRange(id)) app->Channel(id).Color = static_cast<std::uint32_t>(color);
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::SetIDMedium(std::int32_t id, std::int32_t medium) {
+  if (CLorvexApp* app = LorvexApp(); app && ChannelInRange(id)) app->Channel(id).Medium = static_cast<std::uint32_t>(medium);
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::SetIDFileName(std::int32_t id, const std::string& file) {
+  if (CLorvexApp* app = LorvexApp(); app && ChannelInRange(id)) app->Channel(id).File = file;
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::StartOutput() {
+  if (CLorvexApp* app = LorvexApp()) app->Stopped = 0;
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::StopOutput() {
+  if (CLorvexApp* app = LorvexApp()) app->Stopped = 1;
+  return afx::TRUE;
+}
+
+void CLorvexDoc::Serialize(afx::CArchive&) {}
+
+afx::BOOL CLorvexDoc::OnNewDocument() {
+  if (!CDocument::OnNewDocument()) return afx::FALSE;
+  SetTitle("");
+  return afx::TRUE;
+}
+
+afx::BOOL CLorvexDoc::SaveModified() { return afx::TRUE; }
+
+afx::BOOL CLorvexDoc::OnSaveDocument(const std::string& path) {
+  const CLorvexApp* app = LorvexApp();
+  const std::string content = app ? SavedTraceList(*app) : std::string();
+  int error = 0;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    error = errno;
+  } else {
+    if (!WriteAll(fd, content)) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+  }
+  if (error != 0) {
+    // The person chose this file and would otherwise believe the list saved.
+    afx::AfxMessageBox(plat::Format("Die Datei \"%s\" kann nicht geschrieben werden.\n%s", path, plat::ErrorText(error)),
+                       plat::MB_OK | plat::MB_ICONEXCLAMATION);
+    return afx::FALSE;
+  }
+  return afx::TRUE;
+}
+
+// ---------------------------------------------------------------- rows and files
+void FillTraceRow(ITraceListView& list, int row, const CTraceEntry& entry, const CLorvexApp& app) {
+  const struct {
+    int flag;
+    const std::string& text;
+  } columns[] = {{app.Name, entry.process}, {app.Datum, entry.date}, {app.Uhrzeit, entry.time},
+                 {app.Ausgabewert, entry.text}};
+  int column = 0;
+  int index = row;
+  for (const auto& c : columns) {
+    if (!c.flag) continue;
+    if (column == 0) index = list.InsertItem(row, c.text);
+    else list.SetItemText(index, column, c.text);
+    ++column;
+  }
+}
+
+TraceFileLocation MapTraceFilePath(const std::string& stored) {
+  std::string path = stored;
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) return {path, {}};
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') return {};
+  const std::string drive = std::string(home) + "/" + static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+  std::size_t rest = 2;
+  while (rest < path.size() && path[rest] == '/') ++rest;
+  return {rest < path.size() ? drive + "/" + path.substr(rest) : drive, drive};
+}
+
+std::string BuildTraceFileLine(const CLorvexApp& app, const std::string& process, const std::string& date,
+                               const std::string& time, const std::string& text) {
+  std::string line;
+  const struct {
+    int flag;
+    const std::string& text;
+  } columns[] = {{app.Name, process}, {app.Datum, date}, {app.Uhrzeit, time}, {app.Ausgabewert, text}};
+  for (const auto& c : columns) {
+    if (!c.flag) continue;
+    line += ' ';
+    line += c.text;
+  }
+  return line + "\r\n";
+}
+
+bool AppendTraceLine(const std::string& stored, const std::string& line) {
+  const TraceFileLocation where = MapTraceFilePath(stored);
+  if (where.path.empty()) return false;
+  // A drive's folder stands for the drive's root, which always exists there.
+  if (!where.driveFolder.empty()) ::mkdir(where.driveFolder.c_str(), 0700);
+  // Not blocking: a FIFO nobody reads must not stop the viewer.
+  const int fd = ::open(where.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd < 0) return false;
+  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  const bool written = WriteAll(fd, line);
+  ::flock(fd, LOCK_UN);
+  ::close(fd);
+  return written;
+}
+
+std::string SavedTraceList(const CLorvexApp& app) {
+  std::string out;
+  for (const auto& entry : app.TraceEntries) {
+    if (entry->id < 1 || entry->id > kTraceChannels || !app.IdSettings[entry->id - 1].Visible) continue;
+    out += plat::Format("%s\t%s\t%s\t%s", entry->process, entry->date, entry->time, entry->text);
+    out += "\r\n";
+  }
+  return out;
+}

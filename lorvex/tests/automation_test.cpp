@@ -1,0 +1,184 @@
+// "Lorvex.Document" on a private session bus, called from other processes;
+// viewers started by the bus for their clients; viewers ending together.
+#include <fcntl.h>
+#include <sys/inotify.h>
+
+#include <filesystem>
+
+#include "process_support.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+using test_support::Child;
+using test_support::GdbusCall;
+using test_support::ReadFile;
+
+class ViewerOnTheBus : public Viewer {
+ protected:
+  void SetUp() override {
+    Start({"-Automation"});
+    fd = afx::AutomationConnectionFd();
+    ASSERT_GE(fd, 0);
+  }
+  std::function<void()> Pump() {
+    return [this] { ui.App().ProcessMessages(); };
+  }
+  std::string Call(const std::string& method, const std::vector<std::string>& args) {
+    return GdbusCall(afx::AutomationBusName(), "/Lorvex/Document", "Lorvex.Document." + method, args, Pump(), {fd});
+  }
+
+  test_support::PrivateBus bus{dir.path()};
+  int fd = -1;
+};
+
+TEST_F(ViewerOnTheBus, TheSixMethodsReachTheDocumentWithTheirArgumentsAndAnswerTrue) {
+  Child holder({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  ASSERT_EQ(holder.ReadLine(Pump(), {fd}), afx::AutomationBusName() + " /Lorvex/Document");
+  CLorvexApp& a = *app;
+  const std::string file = dir.File("five.txt");
+  EXPECT_EQ(Call("SetIDColor", {"5", "16744448"}), "(true,)");
+  EXPECT_EQ(a.Channel(5).Color, 0xFF8000u);
+  EXPECT_EQ(Call("SetIDMedium", {"5", "5"}), "(true,)");
+  EXPECT_EQ(a.Channel(5).Medium, 5u);
+  EXPECT_EQ(Call("SetIDFileName", {"5", "'" + file + "'"}), "(true,)");
+  EXPECT_EQ(a.Channel(5).File, file);
+  EXPECT_EQ(Call("StopOutput", {}), "(true,)");
+  EXPECT_EQ(a.Stopped, 1);
+  EXPECT_EQ(Call("StartOutput", {}), "(true,)");
+  EXPECT_EQ(a.Stopped, 0);
+  EXPECT_EQ(Call("Trace", {"5", "'scr\xc3\xafpt'", "'2024-02-01'", "'12:00'", "'a\tb'"}), "(true,)");
+  ASSERT_EQ(a.TraceEntries.size(), 1u);
+  EXPECT_EQ(a.TraceEntries[0]->id, 5);
+  EXPECT_EQ(a.TraceEntries[0]->GetProcess(), "scr\xc3\xafpt");
+  EXPECT_EQ(a.TraceEntries[0]->GetText(), "a\tb");
+  EXPECT_EQ(View()->Rows().at(0), (std::vector<std::string>{"scr\xc3\xafpt", "2024-02-01", "12:00", "a\tb"}));
+  EXPECT_EQ(ReadFile(file), " scr\xc3\xafpt 2024-02-01 12:00 a\tb\r\n");
+  // Out of range: still true, and channel 1 files it.
+  EXPECT_EQ(Call("SetIDColor", {"31", "1"}), "(true,)");
+  EXPECT_EQ(Call("Trace", {"-5", "''", "''", "''", "'x'"}), "(true,)");
+  EXPECT_EQ(a.TraceEntries.back()->id, 1);
+}
+
+TEST_F(ViewerOnTheBus, AViewerStartedForAClientEndsWhenTheClientLetsGo) {
+  Child holder({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  ASSERT_FALSE(holder.ReadLine(Pump(), {fd}).empty());
+  plat::testing::Advance(60000);
+  ASSERT_NE(app->m_pMainWnd, nullptr);
+  holder.CloseStdin();
+  holder.Finish(nullptr, Pump(), {fd});
+  for (int turn = 0; turn < 100 && app->m_pMainWnd; ++turn) {
+    pollfd p{fd, POLLIN, 0};
+    ::poll(&p, 1, 200);
+    ui.App().ProcessMessages();
+  }
+  EXPECT_EQ(app->m_pMainWnd, nullptr);
+  app->ExitInstance();
+  EXPECT_EQ(registry.EnumValues(Key("IDS")).size(), 120u) << "the settings were not written back";
+}
+
+// The real program, started by the bus.
+class ActivatedViewers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(services);
+    std::ofstream(services + "/Lorvex.Document.service")
+        << "[D-BUS Service]\nName=Lorvex.Document\nExec=" << LORVEX_PROGRAM << " -Automation\n";
+  }
+  pid_t PidOf(const std::string& busName) {
+    const std::string out = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.GetConnectionUnixProcessID", {busName});
+    const auto space = out.find(' ');
+    return space == std::string::npos ? -1 : static_cast<pid_t>(std::stol(out.substr(space + 1)));
+  }
+  static std::string Name(const std::string& answer) { return answer.substr(0, answer.find(' ')); }
+
+  test_support::TempDir dir;
+  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
+  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
+  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
+  std::string services = dir.path() + "/services";
+  test_support::PrivateBus bus{dir.path(), services};
+};
+
+TEST_F(ActivatedViewers, EachCreationGetsAViewerOfItsOwnThatLivesWhileItsClientHoldsIt) {
+  Child first({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  const std::string a = first.ReadLine();
+  Child second({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  const std::string b = second.ReadLine();
+  ASSERT_NE(a.find(" /Lorvex/Document"), std::string::npos) << a;
+  ASSERT_NE(b.find(" /Lorvex/Document"), std::string::npos) << b;
+  const pid_t pidA = PidOf(Name(a)), pidB = PidOf(Name(b));
+  EXPECT_GT(pidA, 0);
+  EXPECT_GT(pidB, 0);
+  EXPECT_NE(pidA, pidB);
+
+  // The first client lets go: its viewer ends (writing its settings), the other one stays.
+  const std::string file = dir.File("one.txt");
+  EXPECT_EQ(GdbusCall(Name(a), "/Lorvex/Document", "Lorvex.Document.SetIDColor", {"4", "1193046"}), "(true,)");
+  first.CloseStdin();
+  EXPECT_TRUE(test_support::WaitForProcessEnd(pidA, test_support::kChildTimeoutMs));
+  EXPECT_EQ(plat::Registry().ReadInteger("Software\\TRACE\\Lorvex\\IDS", "ID4Color"), 0x123456u);
+
+  EXPECT_EQ(GdbusCall(Name(b), "/Lorvex/Document", "Lorvex.Document.SetIDMedium", {"2", "4"}), "(true,)");
+  EXPECT_EQ(GdbusCall(Name(b), "/Lorvex/Document", "Lorvex.Document.SetIDFileName", {"2", "'" + file + "'"}),
+            "(true,)");
+  EXPECT_EQ(GdbusCall(Name(b), "/Lorvex/Document", "Lorvex.Document.Trace", {"2", "'p'", "'d'", "'t'", "'x'"}),
+            "(true,)");
+  EXPECT_EQ(ReadFile(file), " p d t x\r\n");
+  second.CloseStdin();
+  EXPECT_TRUE(test_support::WaitForProcessEnd(pidB, test_support::kChildTimeoutMs));
+}
+
+// Starts the program with its own data folder and waits until it has
+// written its service file there, which it does after reading its settings.
+bool StartViewer(const std::string& dataHome, std::unique_ptr<Child>& viewer) {
+  const std::string services = dataHome + "/dbus-1/services";
+  std::filesystem::create_directories(services);
+  const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  // The file is written aside and renamed into place.
+  inotify_add_watch(notify, services.c_str(), IN_MOVED_TO);
+  {
+    test_support::ScopedEnv data{"XDG_DATA_HOME", dataHome.c_str()};
+    viewer = std::make_unique<Child>(std::vector<std::string>{LORVEX_PROGRAM});
+  }
+  pollfd p{notify, POLLIN, 0};
+  const bool started = ::poll(&p, 1, test_support::kChildTimeoutMs) > 0;
+  ::close(notify);
+  return started;
+}
+
+TEST(TwoViewers, EndingTogetherLeaveAReadableStoreWithOneOfTheirValuesPerName) {
+  test_support::TempDir dir;
+  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
+  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
+  test_support::ScopedEnv noBus{"DBUS_SESSION_BUS_ADDRESS", nullptr};
+
+  plat::Registry registry;
+  const std::string ids = "Software\\TRACE\\Lorvex\\IDS";
+  const auto setAll = [&](std::uint32_t value) {
+    plat::RegistryBatch batch;
+    for (int n = 1; n <= 30; ++n) batch.WriteInteger(ids, "ID" + std::to_string(n) + "Color", value);
+    ASSERT_EQ(registry.Apply(batch), 0);
+  };
+  std::unique_ptr<Child> first, second;
+  setAll(111);
+  ASSERT_TRUE(StartViewer(dir.File("data1"), first));
+  setAll(222);
+  ASSERT_TRUE(StartViewer(dir.File("data2"), second));
+  ::kill(first->Pid(), SIGTERM);
+  ::kill(second->Pid(), SIGTERM);
+  EXPECT_EQ(first->Wait(test_support::kChildTimeoutMs), 0);
+  EXPECT_EQ(second->Wait(test_support::kChildTimeoutMs), 0);
+
+  plat::RegistryData content;
+  ASSERT_EQ(registry.Load(content), 0) << "the store cannot be read";
+  EXPECT_EQ(registry.EnumValues(ids).size(), 120u);
+  const std::uint32_t kept = registry.ReadInteger(ids, "ID1Color").value_or(0);
+  EXPECT_TRUE(kept == 111 || kept == 222) << kept;
+  for (int n = 1; n <= 30; ++n) {
+    EXPECT_EQ(registry.ReadInteger(ids, "ID" + std::to_string(n) + "Color"), kept) << "a mixture at channel " << n;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// The viewer's settings in the registry store, and its main frame's geometry.
+#include "platform/program_path.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+TEST_F(Viewer, TheFirstStartWithoutAKeyHasTheDefaults) {
+  CLorvexApp& a = Start();
+  EXPECT_EQ((std::vector<int>{a.SizeX, a.SizeY, a.PositionX, a.PositionY}), (std::vector<int>{200, 300, 50, 50}));
+  EXPECT_EQ((std::vector<int>{a.Name, a.Datum, a.Uhrzeit, a.Ausgabewert}), (std::vector<int>{1, 1, 1, 1}));
+  for (int n = 1; n <= 30; ++n) {
+    EXPECT_EQ(a.Channel(n).Color, static_cast<std::uint32_t>((n - 1) * 10000)) << n;
+    EXPECT_EQ(a.Channel(n).Medium, 1u) << n;
+    EXPECT_EQ(a.Channel(n).File, "c:\\Trace.txt") << n;
+    EXPECT_EQ(a.Channel(n).Visible, 1) << n;
+  }
+  EXPECT_EQ(a.Channel(2).Color, plat::Rgb(0x10, 0x27, 0));
+  EXPECT_EQ(a.Stopped, 0);
+  EXPECT_TRUE(a.TraceEntries.empty());
+}
+
+TEST_F(Viewer, AfterARunEveryValueExistsWrittenInOrder) {
+  Start();
+  End();
+  EXPECT_EQ(registry.EnumValues(Key("General")), (std::vector<std::string>{"SizeX", "SizeY", "PositionX", "PositionY"}));
+  EXPECT_EQ(registry.EnumValues(Key("Option")), (std::vector<std::string>{"Name", "Datum", "Uhrzeit", "Ausgabewert"}));
+  std::vector<std::string> ids;
+  for (int n = 1; n <= 30; ++n) {
+    for (const char* what : {"Color", "Medium", "File", "Visible"}) ids.push_back("ID" + std::to_string(n) + what);
+  }
+  EXPECT_EQ(registry.EnumValues(Key("IDS")), ids);
+  EXPECT_EQ(registry.ReadString(Key("IDS"), "ID30File"), "c:\\Trace.txt");
+  EXPECT_EQ(registry.ReadInteger(Key("IDS"), "ID30Color"), 290000u);
+  EXPECT_FALSE(registry.ReadInteger(Key("IDS"), "ID7File")) << "the file name is a string";
+}
+
+TEST_F(Viewer, ValuesWrittenByOneRunAreReadByTheNextAndTheTraceListStartsEmpty) {
+  CLorvexApp& first = Start();
+  first.Datum = 0;
+  first.Channel(7).Color = 0x123456;
+  first.Channel(7).Medium = 5;
+  first.Channel(7).File = "/tmp/seven.txt";
+  first.Channel(30).Visible = 0;
+  Doc()->Trace(7, "p", "d", "t", "x");
+  End();
+  CLorvexApp& next = Start();
+  EXPECT_EQ(next.Datum, 0);
+  EXPECT_EQ(next.Channel(7).Color, 0x123456u);
+  EXPECT_EQ(next.Channel(7).Medium, 5u);
+  EXPECT_EQ(next.Channel(7).File, "/tmp/seven.txt");
+  EXPECT_EQ(next.Channel(30).Visible, 0);
+  EXPECT_TRUE(next.TraceEntries.empty());
+  EXPECT_EQ(View()->GetItemCount(), 0);
+}
+
+TEST_F(Viewer, StoredValuesAreUsedAsTheyAreEvenWhenOdd) {
+  registry.WriteInteger(Key("General"), "PositionX", static_cast<std::uint32_t>(-3000));
+  registry.WriteInteger(Key("Option"), "Name", 7);
+  registry.WriteInteger(Key("IDS"), "ID3Medium", 0xFFFFFFFF);
+  CLorvexApp& a = Start();
+  EXPECT_EQ(a.PositionX, -3000);
+  EXPECT_EQ(Frame()->Left(), -3000) << "a stored position off the screen opens the window off the screen";
+  EXPECT_EQ(a.Name, 7);
+  EXPECT_EQ(a.Channel(3).Medium, 0xFFFFFFFFu);
+}
+
+TEST_F(Viewer, ValuesNeverLoadedNeverOverwriteTheStore) {
+  registry.WriteInteger(Key("General"), "SizeX", 999);
+  app.emplace();  // start-up failed before the settings were read
+  for (const TraceIdSettings& ch : app->IdSettings) EXPECT_EQ(ch.File, "");
+  EXPECT_EQ(app->Stopped, 0);
+  EXPECT_TRUE(app->TraceEntries.empty() && app->RowMap.empty());
+  app->ExitInstance();
+  app.reset();
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 999u);
+  EXPECT_EQ(registry.EnumValues(Key("General")), (std::vector<std::string>{"SizeX"}));
+}
+
+TEST_F(Viewer, AStartThatFailsAfterReadingWritesBackWhatItRead) {
+  registry.WriteInteger(Key("General"), "SizeX", 999);
+  const std::string missing = dir.File("no-such.log");
+  ui.ExpectBox("Das Dokument \"" + missing + "\" kann nicht ge\xc3\xb6" "ffnet werden.\nNo such file or directory");
+  Start({missing}, false);
+  End();
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 999u);
+  EXPECT_EQ(registry.EnumValues(Key("IDS")).size(), 120u);
+}
+
+TEST_F(Viewer, TheMainFrameTakesItsGeometryFromTheSettingsAndGivesItBack) {
+  registry.WriteInteger(Key("General"), "SizeX", 640);
+  registry.WriteInteger(Key("General"), "SizeY", 480);
+  registry.WriteInteger(Key("General"), "PositionX", 10);
+  registry.WriteInteger(Key("General"), "PositionY", 20);
+  Start();
+  auto* frame = dynamic_cast<CMainFrame*>(Frame());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->GetWindowClass(), "Lorvex 230174");
+  EXPECT_EQ(frame->GetWindowText(), "Lorvex V.1.4.1");
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_EQ((std::vector<int>{frame->Left, frame->Top, frame->Width, frame->Height}),
+            (std::vector<int>{10, 20, 640, 480}));
+  EXPECT_EQ(View()->GetWindowText(), "Sallowmere Window");
+  // A backend that cannot read window positions gives back only the size.
+  frame->Width = 800;
+  frame->Height = 600;
+  End();
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 800u);
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeY"), 600u);
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "PositionX"), 10u);
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "PositionY"), 20u);
+}
+
+TEST_F(Viewer, TheViewerRegistersItselfAsAnInstalledComponent) {
+  Start();
+  const std::string key = "Software\\Orrindale\\Quarrystone\\Installed Components\\Lorvex";
+  EXPECT_EQ(registry.ReadString(key, "Path"), plat::ProgramFile());
+  EXPECT_EQ(registry.ReadString(key, "Info"), "Lorvex Debugging Tool");
+}
+
+TEST_F(Viewer, UnregisteringRemovesTheServiceFileAndEndsTheStart) {
+  const std::string service = dir.path() + "/data/dbus-1/services/Lorvex.Document.service";
+  Start();
+  End();
+  ASSERT_TRUE(std::filesystem::exists(service)) << "every start writes it";
+  ui.ExpectBox("Lorvex wurde aus der Registrierung entfernt.").Caption("Lorvex");
+  Start({"-Unregister"}, false);
+  EXPECT_FALSE(std::filesystem::exists(service));
+  EXPECT_EQ(app->m_pMainWnd, nullptr);
+  End();
+}
+
+}  // namespace

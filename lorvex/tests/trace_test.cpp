@@ -1,0 +1,292 @@
+// Filing traces: the list, the channel files and the saved list; the
+// viewer's commands and its splash window.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "viewer_fixture.h"
+
+namespace {
+
+using test_support::ReadFile;
+
+struct Flags {
+  int name = 1, datum = 1, uhrzeit = 1, ausgabewert = 1;
+};
+
+struct TraceCase {
+  const char* what;
+  int stopped;
+  std::uint32_t medium;  // of the channel the record lands on
+  int visible;
+  std::int32_t id;       // as sent
+  Flags flags;
+  bool kept;                       // a kept entry (on the clamped channel)
+  std::vector<std::string> row;    // the new row's cells; empty: no row
+  std::string fileLine;            // what the channel's file gets; empty: nothing
+};
+
+TEST_F(Viewer, ATraceIsKeptShownAndFiledAsItsChannelAndTheColumnsSay) {
+  const std::vector<std::string> all{"proc", "01.02.2024", "12:00:01", "text"};
+  const std::string allLine = " proc 01.02.2024 12:00:01 text\r\n";
+  const TraceCase cases[] = {
+      {"recording, window and file", 0, 5, 1, 3, {}, true, all, allLine},
+      {"stopped: the file still grows", 1, 5, 1, 3, {}, false, {}, allLine},
+      {"hidden channel: kept, no row", 0, 1, 0, 3, {}, true, {}, ""},
+      {"file only", 0, 4, 1, 3, {}, false, {}, allLine},
+      {"printer only: nothing", 0, 2, 1, 3, {}, false, {}, ""},
+      {"no medium", 0, 0, 1, 3, {}, false, {}, ""},
+      {"channel 0 files under 1", 0, 5, 1, 0, {}, true, all, allLine},
+      {"channel 31 files under 1", 0, 5, 1, 31, {}, true, all, allLine},
+      {"channel -5 files under 1", 0, 5, 1, -5, {}, true, all, allLine},
+      {"channel 30 is its own", 0, 5, 1, 30, {}, true, all, allLine},
+      {"process column off", 0, 5, 1, 3, {0, 1, 1, 1}, true, {"01.02.2024", "12:00:01", "text"},
+       " 01.02.2024 12:00:01 text\r\n"},
+      {"date column off", 0, 5, 1, 3, {1, 0, 1, 1}, true, {"proc", "12:00:01", "text"}, " proc 12:00:01 text\r\n"},
+      {"time column off", 0, 5, 1, 3, {1, 1, 0, 1}, true, {"proc", "01.02.2024", "text"}, " proc 01.02.2024 text\r\n"},
+      {"text column off", 0, 5, 1, 3, {1, 1, 1, 0}, true, {"proc", "01.02.2024", "12:00:01"},
+       " proc 01.02.2024 12:00:01\r\n"},
+      {"process and time off", 0, 5, 1, 3, {0, 1, 0, 1}, true, {"01.02.2024", "text"}, " 01.02.2024 text\r\n"},
+      {"all columns off: kept, no row, a bare line end", 0, 5, 1, 3, {0, 0, 0, 0}, true, {}, "\r\n"},
+  };
+  for (const TraceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CLorvexApp& a = Start();
+    const int channel = c.id < 1 || c.id > 30 ? 1 : c.id;
+    const std::string file = dir.File("channel.txt");
+    std::filesystem::remove(file);
+    for (int n = 1; n <= 30; ++n) a.Channel(n).Medium = 0;  // only the channel under test reacts
+    TraceIdSettings& ch = a.Channel(channel);
+    ch.Medium = c.medium;
+    ch.Visible = c.visible;
+    ch.File = file;
+    a.Stopped = c.stopped;
+    a.Name = c.flags.name;
+    a.Datum = c.flags.datum;
+    a.Uhrzeit = c.flags.uhrzeit;
+    a.Ausgabewert = c.flags.ausgabewert;
+    Doc()->Trace(9, "earlier", "d", "t", "x");  // a channel without media: nothing
+    const int repaints = View()->Repaints();
+
+    EXPECT_EQ(Doc()->Trace(c.id, all[0], all[1], all[2], all[3]), afx::TRUE);
+
+    ASSERT_EQ(a.TraceEntries.size(), c.kept ? 1u : 0u);
+    if (c.kept) {
+      const CTraceEntry& e = *a.TraceEntries.back();
+      EXPECT_EQ(e.id, channel);
+      EXPECT_EQ((std::vector<std::string>{e.GetProcess(), e.GetDate(), e.GetTime(), e.GetText()}), all);
+      EXPECT_EQ(View()->Repaints(), repaints + 1) << "the view is repainted, shown row or not";
+      if (c.visible) {
+        EXPECT_EQ(a.RowMap.at(0), 0u);
+      }
+    } else {
+      EXPECT_EQ(View()->Repaints(), repaints);
+    }
+    if (c.row.empty()) {
+      EXPECT_EQ(View()->GetItemCount(), 0);
+    } else {
+      ASSERT_EQ(View()->GetItemCount(), 1);
+      EXPECT_EQ(View()->Rows()[0], c.row);
+      EXPECT_EQ(View()->EnsuredRow(), 0);
+    }
+    EXPECT_EQ(std::filesystem::exists(file) ? ReadFile(file) : std::string(), c.fileLine);
+    End();
+  }
+}
+
+TEST_F(Viewer, RowsAreAppendedAndMappedToTheirEntries) {
+  CLorvexApp& a = Start();
+  a.Channel(2).Visible = 0;
+  Doc()->Trace(1, "a", "", "", "");
+  Doc()->Trace(2, "hidden", "", "", "");
+  Doc()->Trace(3, "c", "", "", "");
+  ASSERT_EQ(View()->GetItemCount(), 2);
+  EXPECT_EQ(View()->Rows()[1][0], "c");
+  EXPECT_EQ(a.RowMap, (std::map<unsigned, unsigned>{{0, 0}, {1, 2}}));
+  EXPECT_EQ(View()->EnsuredRow(), 1);
+}
+
+TEST_F(Viewer, WithoutAViewATraceIsDroppedAndStillAnswersTrue) {
+  CLorvexApp& a = Start();
+  CLorvexDoc* doc = Doc();
+  doc->RemoveView(View());
+  a.Channel(1).Medium = 5;
+  a.Channel(1).File = dir.File("t.txt");
+  EXPECT_EQ(doc->Trace(1, "p", "d", "t", "x"), afx::TRUE);
+  EXPECT_TRUE(a.TraceEntries.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("t.txt")));
+  doc->AddView(View());
+}
+
+TEST_F(Viewer, TheSetMethodsChangeChannelsOneToThirtyOnly) {
+  CLorvexApp& a = Start();
+  CLorvexDoc* doc = Doc();
+  for (std::int32_t id : {0, 31, -5}) {
+    EXPECT_EQ(doc->SetIDColor(id, 0xFF), afx::TRUE);
+    EXPECT_EQ(doc->SetIDMedium(id, 7), afx::TRUE);
+    EXPECT_EQ(doc->SetIDFileName(id, "x"), afx::TRUE);
+  }
+  EXPECT_EQ(a.Channel(1).Color, 0u);
+  EXPECT_EQ(a.Channel(1).Medium, 1u);
+  EXPECT_EQ(a.Channel(1).File, "c:\\Trace.txt");
+  doc->SetIDColor(30, static_cast<std::int32_t>(0xFF8000));
+  doc->SetIDMedium(30, 4);
+  doc->SetIDFileName(30, "/tmp/x");
+  EXPECT_EQ(a.Channel(30).Color, 0xFF8000u);
+  EXPECT_EQ(a.Channel(30).Medium, 4u);
+  EXPECT_EQ(a.Channel(30).File, "/tmp/x");
+  EXPECT_EQ(doc->StopOutput(), afx::TRUE);
+  EXPECT_EQ(a.Stopped, 1);
+  EXPECT_EQ(doc->StartOutput(), afx::TRUE);
+  EXPECT_EQ(a.Stopped, 0);
+}
+
+TEST_F(Viewer, StoredWindowsPathsHaveAMeaningBelowTheHomeFolder) {
+  const std::string home = dir.path();
+  const struct {
+    const char* stored;
+    std::string path;
+    std::string drive;
+  } cases[] = {
+      {"c:\\Trace.txt", home + "/c/Trace.txt", home + "/c"},
+      {"D:\\logs\\lorvex.txt", home + "/d/logs/lorvex.txt", home + "/d"},
+      {"c:Trace.txt", home + "/c/Trace.txt", home + "/c"},
+      {"c:", home + "/c", home + "/c"},
+      {"/var/tmp/trace.txt", "/var/tmp/trace.txt", ""},
+      {"logs\\trace.txt", "logs/trace.txt", ""},
+      {"trace.txt", "trace.txt", ""},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    const TraceFileLocation where = MapTraceFilePath(c.stored);
+    EXPECT_EQ(where.path, c.path) << c.stored;
+    EXPECT_EQ(where.driveFolder, c.drive) << c.stored;
+  }
+  test_support::ScopedEnv noHome("HOME", nullptr);
+  EXPECT_EQ(MapTraceFilePath("c:\\Trace.txt").path, "");
+}
+
+TEST_F(Viewer, TheDefaultTraceFileLandsBelowHomeAndNeverInTheCurrentDirectory) {
+  CLorvexApp& a = Start();
+  a.Channel(1).Medium = 4;  // the stored default name "c:\Trace.txt"
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::create_directory(dir.File("cwd"));
+  std::filesystem::current_path(dir.File("cwd"));
+  Doc()->Trace(1, "p", "d", "t", "x");
+  std::filesystem::current_path(cwd);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("cwd")));
+  EXPECT_EQ(ReadFile(dir.File("c/Trace.txt")), " p d t x\r\n");
+}
+
+TEST_F(Viewer, AnUnopenableTraceFileIsSkippedSilentlyAndTheListStillGetsTheRow) {
+  CLorvexApp& a = Start();
+  for (const std::string& bad : {dir.File("no/such/folder/t.txt"), dir.path()}) {
+    a.Channel(1).Medium = 5;
+    a.Channel(1).File = bad;
+    EXPECT_EQ(Doc()->Trace(1, "p", "d", "t", "x"), afx::TRUE);
+  }
+  EXPECT_EQ(View()->GetItemCount(), 2);  // and no box (the session fails on one)
+}
+
+TEST_F(Viewer, ALineLongerThanTheClassicBufferIsWrittenWhole) {
+  CLorvexApp& a = Start();
+  a.Channel(1).Medium = 4;
+  a.Channel(1).File = dir.File("long.txt");
+  const std::string text(5000, 'x');
+  Doc()->Trace(1, "p", "d", "t", text);
+  Doc()->Trace(1, "p", "d", "t", "after");
+  EXPECT_EQ(ReadFile(dir.File("long.txt")), " p d t " + text + "\r\n p d t after\r\n");
+}
+
+TEST_F(Viewer, SaveAsWritesEveryKeptTraceOfAVisibleChannelAsItCame) {
+  CLorvexApp& a = Start();
+  a.Datum = 0;  // columns do not matter to the saved list
+  Doc()->Trace(1, "p1", "d1", "t1", "x1");
+  Doc()->Trace(2, "hidden", "d", "t", "x");
+  Doc()->Trace(3, "p\t3", "d3", "t3", "line1\nline2\r\nline3");
+  Doc()->Trace(40, "", "", "", "");
+  a.Channel(2).Visible = 0;  // hidden after it was kept
+  const std::string path = dir.File("saved.txt");
+  test_support::WriteFile(path, "old content that is longer than the new one, surely it is");
+  ui.ExpectSaveDialog(path);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
+  EXPECT_EQ(ReadFile(path),
+            "p1\td1\tt1\tx1\r\n"
+            "p\t3\td3\tt3\tline1\nline2\r\nline3\r\n"
+            "\t\t\t\r\n");
+  EXPECT_EQ(ui.Dialogs().at(0).filter, "Alle Dateien (*.*)|*");
+  EXPECT_EQ(Doc()->GetTitle(), "saved.txt");
+  EXPECT_EQ(a.TraceEntries.size(), 4u) << "saving keeps the list";
+}
+
+TEST_F(Viewer, SaveAsThatCannotWriteTellsThePerson) {
+  Start();
+  const std::string path = dir.File("missing/saved.txt");
+  ui.ExpectSaveDialog(path);
+  ui.ExpectBox("Die Datei \"" + path + "\" kann nicht geschrieben werden.\nNo such file or directory")
+      .Caption("Lorvex")
+      .Flags(plat::MB_OK | plat::MB_ICONEXCLAMATION);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
+  EXPECT_EQ(Doc()->GetTitle(), "");
+}
+
+TEST_F(Viewer, NewAndOpenKeepTheTracesAndOnlyRenameTheDocument) {
+  CLorvexApp& a = Start();
+  Doc()->Trace(1, "p", "d", "t", "x");
+  const std::string path = dir.File("some.log");
+  test_support::WriteFile(path, "anything");
+  ui.ExpectOpenDialog(path);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_OPEN);
+  EXPECT_EQ(Doc()->GetTitle(), "some.log");
+  EXPECT_EQ(Frame()->GetWindowText(), "some.log - Lorvex V.1.4.1");
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_NEW);
+  EXPECT_EQ(Doc()->GetTitle(), "");
+  EXPECT_EQ(Frame()->GetWindowText(), "Lorvex V.1.4.1");
+  EXPECT_EQ(a.TraceEntries.size(), 1u);
+  EXPECT_EQ(ReadFile(path), "anything");
+}
+
+TEST_F(Viewer, AboutShowsTheInfoAndTheHelpCommandsShowNothing) {
+  Start();
+  ui.ExpectBox("Lorvex V.1.4.1\nLorvex Debugging Tool").Caption("Info \xc3\xbc" "ber Lorvex ");
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_APP_ABOUT);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_HELP);
+  Frame()->SendMessage(afx::WM_COMMAND, ID_HELP_TOPIC5);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_PRINT_SETUP);
+  for (afx::UINT id : {afx::ID_APP_ABOUT, afx::ID_HELP, ID_HELP_TOPIC5, afx::ID_FILE_NEW, afx::ID_FILE_OPEN,
+                       afx::ID_FILE_PRINT_SETUP, afx::ID_FILE_SAVE_AS}) {
+    EXPECT_TRUE(Frame()->UpdateCommandState(id).enabled) << id;
+  }
+}
+
+TEST_F(Viewer, TheSplashClosesAfter750MsOrAtTheFirstKeyWhichItSwallows) {
+  Start();
+  ASSERT_NE(CLogoWnd::Instance(), nullptr);
+  plat::testing::Advance(749);
+  EXPECT_NE(CLogoWnd::Instance(), nullptr);
+  plat::testing::Advance(1);
+  EXPECT_EQ(CLogoWnd::Instance(), nullptr);
+  End();
+
+  Start();
+  ASSERT_NE(CLogoWnd::Instance(), nullptr);
+  EXPECT_FALSE(afx::DispatchQueuedMessage({View(), afx::WM_KEYDOWN, 0x41, 0})) << "the key reached the frame";
+  EXPECT_EQ(CLogoWnd::Instance(), nullptr);
+  EXPECT_TRUE(afx::DispatchQueuedMessage({View(), afx::WM_KEYDOWN, 0x41, 0}));
+  End();
+
+  Start();
+  EXPECT_TRUE(afx::DispatchQueuedMessage({View(), afx::WM_MOUSEMOVE, 0, 0})) << "only presses close it";
+  EXPECT_NE(CLogoWnd::Instance(), nullptr);
+  End();
+  EXPECT_EQ(CLogoWnd::Instance(), nullptr) << "the splash outlived its frame";
+}
+
+TEST_F(Viewer, AnAutomationStartShowsNoSplashButStillTheMainWindow) {
+  Start({"/Automation"});
+  EXPECT_EQ(CLogoWnd::Instance(), nullptr);
+  ASSERT_NE(Frame(), nullptr);
+  EXPECT_TRUE(Frame()->IsWindowVisible());
+}
+
+}  // namespace

@@ -1,0 +1,337 @@
+#include "platform/afx/window.h"
+
+#include <algorithm>
+
+#include "platform/afx/app.h"
+#include "platform/afx/document.h"
+
+namespace afx {
+
+namespace {
+plat::Application* Loop() { return plat::Application::Current(); }
+
+bool IsInputMessage(UINT m) {
+  switch (m) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The child windows of w that are afx windows, by id (a destroyed one is skipped later).
+std::vector<std::uint64_t> ChildWindowIds(const plat::Window& w) {
+  std::vector<std::uint64_t> ids;
+  for (int i = 0; i < w.GetControlCount(); ++i) {
+    if (dynamic_cast<CWnd*>(w.Controls(i))) ids.push_back(w.Controls(i)->Id());
+  }
+  return ids;
+}
+}  // namespace
+
+bool DispatchQueuedMessage(const MSG& msg) {
+  if (!msg.hwnd) return false;
+  const std::uint64_t id = msg.hwnd->Id();
+  // A person using a window takes the application over from its clients.
+  if (IsInputMessage(msg.message)) AfxOleSetUserCtrl(TRUE);
+  MSG copy = msg;
+  if (CWinApp* app = AfxGetApp(); app && app->PreTranslateMessage(&copy)) return false;
+  auto* w = dynamic_cast<plat::Window*>(plat::Component::FromId(id));
+  if (!w) return false;
+  w->SendMessage(copy.message, copy.wParam, copy.lParam);
+  return true;
+}
+
+// ---------------------------------------------------------------- CWnd
+CWnd::CWnd() : plat::Window(nullptr) { Visible.Init(false); }
+
+CWnd::~CWnd() {
+  timers_.clear();
+  if (created_ && !destroying_) {
+    destroying_ = true;
+    for (std::uint64_t id : ChildWindowIds(*this)) {
+      if (auto* child = dynamic_cast<CWnd*>(plat::Component::FromId(id))) child->DestroyWindow();
+    }
+  }
+  if (topLevel_) {
+    if (plat::Application* loop = Loop()) loop->RemoveTopLevel(*this);
+  }
+  if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
+}
+
+const MessageMap* CWnd::GetMessageMap() const { return CCmdTarget::GetMessageMap(); }
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
+
+BOOL CWnd::CreateEx(CREATESTRUCT cs) {
+  if (!PreCreateWindow(cs)) {
+    PostNcDestroy();
+    return FALSE;
+  }
+  windowClass_ = cs.lpszClass;
+  ctrlId_ = cs.id;
+  Style = cs.style;
+  ExStyle = cs.dwExStyle;
+  Text = cs.lpszName;
+  SetBounds(cs.x == CW_USEDEFAULT ? 0 : cs.x, cs.y == CW_USEDEFAULT ? 0 : cs.y,
+            cs.cx == CW_USEDEFAULT ? 640 : cs.cx, cs.cy == CW_USEDEFAULT ? 480 : cs.cy);
+  if (cs.hwndParent && (cs.style & WS_CHILD)) {
+    SetParent(cs.hwndParent);
+  } else if (plat::Application* loop = Loop()) {
+    topLevel_ = true;
+    loop->AddTopLevel(*this);
+  }
+  created_ = true;
+  if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow();
+    return FALSE;
+  }
+  if (cs.style & WS_VISIBLE) Visible = true;
+  return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+  if (!created_ || destroying_) return FALSE;
+  destroying_ = true;
+  timers_.clear();
+  SendMessage(WM_DESTROY);
+  for (std::uint64_t id : ChildWindowIds(*this)) {
+    if (auto* child = dynamic_cast<CWnd*>(plat::Component::FromId(id))) child->DestroyWindow();
+  }
+  SendMessage(WM_NCDESTROY);
+  Visible = false;
+  created_ = false;
+  if (topLevel_) {
+    topLevel_ = false;
+    if (plat::Application* loop = Loop()) loop->RemoveTopLevel(*this);
+  }
+  if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
+  PostNcDestroy();  // may delete this
+  return TRUE;
+}
+
+void CWnd::GetWindowRect(RECT& rect) const {
+  rect.left = Left;
+  rect.top = Top;
+  rect.right = Left + Width;
+  rect.bottom = Top + Height;
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height) { SetBounds(x, y, width, height); }
+
+BOOL CWnd::ShowWindow(int cmd) {
+  const bool was = Visible;
+  Visible = cmd != SW_HIDE;
+  return was ? TRUE : FALSE;
+}
+
+void CWnd::CenterWindow() {
+  plat::Application* loop = Loop();
+  if (!loop) return;
+  Left = (loop->GetScreen()->Width - Width) / 2;
+  Top = (loop->GetScreen()->Height - Height) / 2;
+}
+
+CWnd* CWnd::GetParentWnd() const { return dynamic_cast<CWnd*>(GetParent()); }
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT ms) {
+  auto timer = std::make_unique<plat::Timer>();
+  timer->SetInterval(ms);
+  const std::uint64_t self = Id();
+  timer->SetHandler([self, id] {
+    if (auto* w = dynamic_cast<plat::Window*>(plat::Component::FromId(self))) {
+      DispatchQueuedMessage(MSG{w, WM_TIMER, id, 0});
+    }
+  });
+  timer->SetEnabled(true);
+  timers_[id] = std::move(timer);
+  return id;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id) { return timers_.erase(id) > 0 ? TRUE : FALSE; }
+
+void CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  plat::Application* loop = Loop();
+  if (!loop) return;
+  const std::uint64_t self = Id();
+  loop->Post([self, msg, wParam, lParam] {
+    if (auto* w = dynamic_cast<plat::Window*>(plat::Component::FromId(self))) {
+      DispatchQueuedMessage(MSG{w, msg, wParam, lParam});
+    }
+  });
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
+  return OnCmdMsg(static_cast<UINT>(wParam & 0xFFFF), CmdCode::kCommand, nullptr);
+}
+
+void CWnd::DefaultHandler(plat::Message& m) {
+  if (m.msg == WM_COMMAND) {
+    m.result = OnCommand(m.wParam, m.lParam) ? 0 : 1;
+    return;
+  }
+  if (const MessageMapEntry* e = GetMessageMap()->Find(EntryKind::kMessage, m.msg)) {
+    LRESULT result = 0;
+    auto call = [&] { result = e->call(*this, m.wParam, m.lParam, nullptr); };
+    if (plat::Application* loop = Loop()) loop->Dispatch(call);
+    else call();
+    m.result = result;
+    return;
+  }
+  m.result = Default(m);
+}
+
+LRESULT CWnd::Default(plat::Message& m) {
+  if (m.msg == WM_CLOSE) {
+    DestroyWindow();
+    return 0;
+  }
+  plat::Window::DefaultHandler(m);
+  return m.result;
+}
+
+// ---------------------------------------------------------------- CView
+CView::~CView() {
+  if (m_pDocument) m_pDocument->RemoveView(this);
+}
+
+BOOL CView::Create(const std::string& className, const std::string& windowName, std::uint32_t style,
+                   const RECT& rect, CWnd* parent, UINT id, CCreateContext* context) {
+  if (context && context->m_pCurrentDoc) context->m_pCurrentDoc->AddView(this);
+  CREATESTRUCT cs;
+  cs.lpszClass = className;
+  cs.lpszName = windowName;
+  cs.style = style;
+  cs.x = rect.left;
+  cs.y = rect.top;
+  cs.cx = rect.Width();
+  cs.cy = rect.Height();
+  cs.hwndParent = parent;
+  cs.id = id;
+  cs.lpCreateParams = context;
+  return CreateEx(cs);
+}
+
+BOOL CView::OnCmdMsg(UINT id, CmdCode code, CCmdUI* ui, bool probe) {
+  if (CWnd::OnCmdMsg(id, code, ui, probe)) return TRUE;
+  return m_pDocument ? m_pDocument->OnCmdMsg(id, code, ui, probe) : FALSE;
+}
+
+void CView::PostNcDestroy() { Free(); }
+
+// ---------------------------------------------------------------- CFrameWnd
+const MessageMap* CFrameWnd::GetMessageMap() const {
+  static const MessageMap map{CWnd::GetMessageMap(),
+                              {OnMessage(WM_CREATE, &CFrameWnd::OnCreate), OnMessage(WM_CLOSE, &CFrameWnd::OnClose)}};
+  return &map;
+}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
+  if (cs.lpszClass.empty()) cs.lpszClass = "AfxFrameOrView";
+  return TRUE;
+}
+
+BOOL CFrameWnd::LoadFrame(UINT, std::uint32_t style, CWnd* parent, CCreateContext* context) {
+  if (context && context->m_pNewDocTemplate) {
+    std::string title;
+    context->m_pNewDocTemplate->GetDocString(title, CDocTemplate::windowTitle);
+    title_ = title;
+  }
+  CREATESTRUCT cs;
+  cs.style = style;
+  cs.lpszName = title_;
+  cs.hwndParent = parent;
+  cs.lpCreateParams = context;
+  return CreateEx(cs);
+}
+
+int CFrameWnd::OnCreate(CREATESTRUCT* cs) {
+  auto* context = cs ? static_cast<CCreateContext*>(cs->lpCreateParams) : nullptr;
+  return OnCreateClient(cs, context) ? 0 : -1;
+}
+
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCT*, CCreateContext* context) {
+  if (!context || !context->m_pNewViewClass) return TRUE;
+  CObject* object = context->m_pNewViewClass->CreateObject();
+  auto* view = dynamic_cast<CView*>(object);
+  if (!view) {
+    delete object;
+    return FALSE;
+  }
+  const RECT rect{0, 0, ClientWidth, ClientHeight};
+  if (!view->Create("", "", WS_CHILD | WS_VISIBLE | WS_BORDER, rect, this, AFX_IDW_PANE_FIRST, context)) {
+    return FALSE;  // the view is gone already
+  }
+  SetActiveView(view);
+  return TRUE;
+}
+
+CView* CFrameWnd::GetActiveView() const { return dynamic_cast<CView*>(plat::Component::FromId(activeView_)); }
+
+void CFrameWnd::SetActiveView(CView* view) { activeView_ = view ? view->Id() : 0; }
+
+CDocument* CFrameWnd::GetActiveDocument() const {
+  CView* view = GetActiveView();
+  return view ? view->GetDocument() : nullptr;
+}
+
+void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle) {
+  CDocument* doc = GetActiveDocument();
+  if (addToTitle && doc && !doc->GetTitle().empty()) {
+    Text = doc->GetTitle() + " - " + title_;
+  } else {
+    Text = title_;
+  }
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible) {
+  if (CView* view = GetActiveView()) view->OnInitialUpdate();
+  (void)doc;
+  OnUpdateFrameTitle(TRUE);
+  if (makeVisible) ShowWindow(SW_SHOW);
+}
+
+BOOL CFrameWnd::OnCmdMsg(UINT id, CmdCode code, CCmdUI* ui, bool probe) {
+  if (CView* view = GetActiveView(); view && view->OnCmdMsg(id, code, ui, probe)) return TRUE;
+  if (CWnd::OnCmdMsg(id, code, ui, probe)) return TRUE;
+  CWinApp* app = AfxGetApp();
+  return app ? app->OnCmdMsg(id, code, ui, probe) : FALSE;
+}
+
+CFrameWnd::CommandState CFrameWnd::UpdateCommandState(UINT id) {
+  CCmdUI ui(id);
+  ui.DoUpdate(this, TRUE);
+  return {ui.IsEnabled(), ui.Checked()};
+}
+
+void CFrameWnd::OnClose() {
+  CDocument* doc = GetActiveDocument();
+  if (doc && !doc->SaveModified()) return;
+  CWinApp* app = AfxGetApp();
+  const bool mainWindow = app && app->m_pMainWnd == this;
+  if (mainWindow && doc && doc->ExternalRefs() > 0) {
+    // A client still holds the document: the window goes out of sight and
+    // the application stays until the client lets go.
+    ShowWindow(SW_HIDE);
+    AfxOleSetUserCtrl(FALSE);
+    return;
+  }
+  if (mainWindow && doc) {
+    doc->OnCloseDocument();  // destroys this frame too
+    return;
+  }
+  DestroyWindow();
+}
+
+void CFrameWnd::PostNcDestroy() { Free(); }
+
+}  // namespace afx
