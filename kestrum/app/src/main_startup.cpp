@@ -80,6 +80,7 @@ void TForm_Main::FormShow(TObject*) {
   shown_ = true;
 
   Form_SelectHardware->ShowModal();  // the splash stays behind it
+  if (Application->Terminated()) return;  // the session ended meanwhile: bind nothing
   if (const KindRow* row = RowOf(HardwareKind)) {
     const std::int16_t code = row->bind();
     if (code == -1) {
