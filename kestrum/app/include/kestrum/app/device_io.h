@@ -1,0 +1,96 @@
+#pragma once
+// The I/O monitor object (class DeviceIO, one instance reached through
+// DeviceIOPanel): the 30 slots of the page "Remote Devices I/O Monitor", the
+// selected slot, and the slots' poll threads.
+//
+// The main window's FormCreate makes DeviceIOPanel; the tool-bar Exit deletes
+// it before it closes the board, and after a menu Exit the program deletes it
+// once the loop has ended (kestrum::EndProgramQuietly). Deleting it ends every
+// poll thread and returns only when all have ended.
+//
+// This is the seam the other features call; everything here runs on the
+// window thread:
+//   ShowDevice(slot, false)          after a scan-list change, for slots 1 to 30
+//   ActivateThread(slot, run, why)   hold (run false) or release (run true) a
+//                                    slot's poll thread for one reason
+//   GetSelectedMACID(), GetSelectedSlot()
+// Holds carry a reason, so independent holders never release each other: a
+// slot's thread runs only while it has no hold at all. Holding a reason that is
+// already held, or releasing one that is not, changes nothing.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/forms.h"
+
+class TForm_Main;
+
+// The five components of one slot, found by name on the main window.
+struct SlotControls {
+  vcl::TShape* Frame = nullptr;  // "Shape_D%d": red frame of the selected slot
+  vcl::TBevel* Plate = nullptr;  // "Bevel%d"
+  vcl::TImage* Image = nullptr;  // "Image_D%d": the clickable device
+  vcl::TShape* LED = nullptr;    // "Shape_LED%d"
+  vcl::TLabel* Label = nullptr;  // "Label%03d" (the same name as "Label0%02d"): the MAC ID
+};
+// Null members when the form lacks them (a slot outside 1 to 30).
+SlotControls FindSlotControls(const TForm_Main& form, int slot);
+
+class DeviceIO {
+ public:
+  static constexpr std::uint8_t kSlotCount = 30;
+  static constexpr std::uint8_t kNone = 255;  // no slot or MAC ID selected
+
+  // Hold reasons. A thread starts held for kHoldCreated, which the page's
+  // first showing releases.
+  static constexpr const char* kHoldCreated = "created";
+  static constexpr const char* kHoldReset = "reset";        // firmware reset
+  static constexpr const char* kHoldSearch = "search";      // network search
+  static constexpr const char* kHoldPageFill = "pagefill";  // filling the page
+
+  // On Form_Main: nothing selected; every slot hidden, its frame hidden and its
+  // thread held (kHoldCreated); Shape_IO hidden; the bus lines cleared.
+  DeviceIO();
+  // Ends the poll threads; touches no window.
+  ~DeviceIO();
+  DeviceIO(const DeviceIO&) = delete;
+  DeviceIO& operator=(const DeviceIO&) = delete;
+
+  // Visible of the slot's plate, LED, image and label. Hiding also resets the
+  // slot's data; the output text and the frame stay. Slots outside 1 to 30 are
+  // ignored.
+  void ShowDevice(std::uint8_t slot, bool show);
+  // The slot label's caption := the MAC ID in decimal.
+  void SetDeviceMACID(std::uint8_t slot, std::uint8_t mac);
+  // Selects the slot of the clicked image (frame, bus lines, detail panel).
+  void SelectDevice(vcl::TImage* image);
+  std::uint8_t GetSelectedSlot() const { return SelectedSlot; }
+  std::uint8_t GetSelectedMACID() const { return SelectedMACID; }
+
+  // Holds (run false) or releases (run true) the slot's poll thread for the
+  // reason. Slots outside 1 to 30 are ignored.
+  void ActivateThread(std::uint8_t slot, bool run, const std::string& reason);
+  // The reasons the slot's thread is held for (empty: it runs).
+  std::set<std::string> HoldReasons(std::uint8_t slot) const;
+
+  void ClearCanvas(vcl::TCanvas* canvas, vcl::TColor color);
+  void DrawDropLine(int column, vcl::TImage* image);
+  void DrawTrunkLine(std::uint8_t slot, vcl::TImage* image);
+
+  // Tests: every ShowDevice call since the object was made, in order.
+  const std::vector<std::pair<std::uint8_t, bool>>& ShowDeviceLog() const { return showLog_; }
+  void ClearShowDeviceLog() { showLog_.clear(); }
+
+  std::uint8_t SelectedMACID = kNone;
+  std::uint8_t SelectedSlot = kNone;
+
+ private:
+  static bool ValidSlot(std::uint8_t slot) { return slot >= 1 && slot <= kSlotCount; }
+  std::set<std::string> holds_[kSlotCount + 1];  // index 0 unused
+  std::vector<std::pair<std::uint8_t, bool>> showLog_;
+};
+
+extern DeviceIO* DeviceIOPanel;

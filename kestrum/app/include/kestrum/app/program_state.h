@@ -1,0 +1,60 @@
+#pragma once
+// The process-wide values of Kestrum, all in one place, with one reset for
+// tests.
+//
+// HardwareKind and ActiveBoardNo live in the driver layer (driver/hardware_kind.h)
+// because every master-API call reads them; this header brings them in. The
+// form instances (Form_Main, ...) are the forms' own globals and the I/O
+// monitor object is DeviceIOPanel (device_io.h).
+//
+// The pattern for a feature's own values (counters, flags, buffers):
+//   1. declare them in the feature's section below, with the names the
+//      program uses (extern std::int32_t ActiveBoardRetryCount;);
+//   2. define them with their start value in the same section of
+//      program_state.cpp, and put them back to that value in the section's
+//      Reset...State() function there, which ResetProgramStateForTesting()
+//      already calls.
+// A value that a poll thread reads while the window thread writes it is a
+// std::atomic, as ActiveBoardNo is.
+
+#include <cstdint>
+
+#include "driver/hardware_kind.h"
+#include "platform/thread.h"
+
+// ---------------------------------------------------------------- start-up and main window
+// The poll threads' two locks: null until the main window's constructor
+// creates them, then alive for the rest of the process (never destroyed).
+// DeviceNameLock guards one thread's name step, InputDataLock one thread's
+// input step; the window thread never takes either.
+extern plat::CriticalSection* DeviceNameLock;
+extern plat::CriticalSection* InputDataLock;
+
+// ---------------------------------------------------------------- board handling
+// (activation and reset retry counts, the firmware warning flag)
+
+// ---------------------------------------------------------------- configuration and EEPROM file
+
+// ---------------------------------------------------------------- network search and diagnosis
+// (the helix animations' phase counters and depth flags)
+
+// ---------------------------------------------------------------- I/O monitor and poll threads
+
+// ---------------------------------------------------------------- explicit messaging
+// (AttributeValue, AttributeData)
+
+// ---------------------------------------------------------------- about box and debug window
+// (the slide index; the firmware debug-window entries and their bound flag)
+
+namespace kestrum {
+
+// What the main window's constructor does to the process-wide values: makes
+// the two locks (once per process; later calls hand out the same ones).
+void CreateProgramLocks();
+
+// Tests only: every process-wide value as it is before WinMain (kind 0, no
+// active board, locks not yet made, each feature's values at their start).
+// Call it while no poll thread runs (the test support does, before each test).
+void ResetProgramStateForTesting();
+
+}  // namespace kestrum

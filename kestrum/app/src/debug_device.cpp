@@ -1,0 +1,107 @@
+#include "kestrum/app/debug_device.h"
+
+#include "kestrum/app/pictures.h"
+#include "layout.h"
+
+using namespace vcl;
+using namespace kestrum::layout;
+
+TForm_DebuggingDevice* Form_DebuggingDevice = nullptr;
+
+TForm_DebuggingDevice::TForm_DebuggingDevice(TComponent* owner) : TForm(owner) {
+  kestrum::DeclarePictures();
+  Name = "Form_DebuggingDevice";
+  Caption = "Debugging Remote Device";
+  BorderStyle = bsSingle;
+  BorderIcons = TBorderIcons();  // no title-bar buttons: the OK button closes it
+  Position = poScreenCenter;
+  ClientWidth = 332;
+  ClientHeight = 372;
+
+  Label1 = Label(this, "Label1", this, 8, 12, " Select Device ID");
+  ComboBox_DeviceID = NumberList(this, "ComboBox_DeviceID", this, 110, 8, 56, 0, 63, 0);
+  SpeedButton_StartDebugging =
+      SpeedButton(this, "SpeedButton_StartDebugging", this, 184, 4, 140, 28, "Start Debugging", "DIAG_START");
+  SpeedButton_StartDebugging->NumGlyphs = 2;
+  SpeedButton_StartDebugging->OnClick = Method(this, &TForm_DebuggingDevice::SpeedButton_StartDebuggingClick);
+
+  Panel_Info = Make<TPanel>(this, "Panel_Info", this, 8, 40, 315, 53);
+  Panel_Info->Color = clBlack;
+  Panel_Info->BevelInner = bvLowered;
+  Panel_Info->BevelWidth = 2;
+  Panel_Info->Caption = "";
+  BoldFont(Panel_Info->Font, 13);
+  Image_DNA = Picture(this, "Image_DNA", Panel_Info, 4, 4, 307, 45, "", /*stretch=*/false);
+
+  // One row per connection kind: picture, plate, lengths (Strobe has only an input length).
+  struct Row {
+    TImage* TForm_DebuggingDevice::*image;
+    const char* image_name;
+    const char* picture;
+    TBevel* TForm_DebuggingDevice::*bevel;
+    const char* bevel_name;
+    TLabel* TForm_DebuggingDevice::*input_label;
+    const char* input_label_name;
+    TEdit* TForm_DebuggingDevice::*input;
+    const char* input_name;
+    TLabel* TForm_DebuggingDevice::*output_label;  // null for Strobe
+    const char* output_label_name;
+    TEdit* TForm_DebuggingDevice::*output;
+    const char* output_name;
+  };
+  using F = TForm_DebuggingDevice;
+  const Row rows[] = {
+      {&F::Image1, "Image1", "CONN_POLL", &F::Bevel1, "Bevel1", &F::Label_PollInputLen, "Label_PollInputLen",
+       &F::Edit_FindingPollInputLen, "Edit_FindingPollInputLen", &F::Label_PollOutputLen, "Label_PollOutputLen",
+       &F::Edit_FindingPollOutputLen, "Edit_FindingPollOutputLen"},
+      {&F::Image2, "Image2", "CONN_STROBE", &F::Bevel2, "Bevel2", &F::Label_StrobeInputLen, "Label_StrobeInputLen",
+       &F::Edit_FindingStrobeInputLen, "Edit_FindingStrobeInputLen", nullptr, nullptr, nullptr, nullptr},
+      {&F::Image3, "Image3", "CONN_COS", &F::Bevel3, "Bevel3", &F::Label_COSInputLen, "Label_COSInputLen",
+       &F::Edit_FindingCOSInputLen, "Edit_FindingCOSInputLen", &F::Label_COSOutputLen, "Label_COSOutputLen",
+       &F::Edit_FindingCOSOutputLen, "Edit_FindingCOSOutputLen"},
+      {&F::Image4, "Image4", "CONN_CYCLIC", &F::Bevel4, "Bevel4", &F::Label_CyclicInputLen, "Label_CyclicInputLen",
+       &F::Edit_FindingCyclicInputLen, "Edit_FindingCyclicInputLen", &F::Label_CyclicOutputLen,
+       "Label_CyclicOutputLen", &F::Edit_FindingCyclicOutputLen, "Edit_FindingCyclicOutputLen"},
+  };
+  int top = 102;
+  for (const Row& r : rows) {
+    this->*r.bevel = Make<TBevel>(this, r.bevel_name, this, 8, top, 315, 56);
+    this->*r.image = Picture(this, r.image_name, this, 16, top + 12, 32, 32, r.picture, /*stretch=*/false);
+    this->*r.input_label = Label(this, r.input_label_name, this, 60, top + 8, "Input Length");
+    TEdit* input = Edit(this, r.input_name, this, 60, top + 26, 80, /*read_only=*/true);
+    BoldFont(input->Font, 13);
+    this->*r.input = input;
+    if (r.output) {
+      this->*r.output_label = Label(this, r.output_label_name, this, 160, top + 8, "Output Length");
+      TEdit* output = Edit(this, r.output_name, this, 160, top + 26, 80, /*read_only=*/true);
+      BoldFont(output->Font, 13);
+      this->*r.output = output;
+    }
+    top += 60;
+  }
+
+  BitBtn_OK = Make<TBitBtn>(this, "BitBtn_OK", this, 124, 340, 84, 26);
+  BitBtn_OK->Kind = bkOK;
+  Timer_Wait = Timer(this, "Timer_Wait", 200, false, Method(this, &TForm_DebuggingDevice::Timer_WaitTimer));
+  Timer_Finding = Timer(this, "Timer_Finding", 1000, false, Method(this, &TForm_DebuggingDevice::Timer_FindingTimer));
+}
+
+void TForm_DebuggingDevice::SpeedButton_StartDebuggingClick(TObject*) {
+  // Filled by network search (device diagnosis).
+}
+
+void TForm_DebuggingDevice::Timer_FindingTimer(TObject*) {
+  // Filled by network search (device diagnosis).
+}
+
+void TForm_DebuggingDevice::Timer_WaitTimer(TObject*) {
+  // Filled by network search (device diagnosis).
+}
+
+void TForm_DebuggingDevice::DrawHelix(int, std::uint32_t, TImage*) {
+  // Filled by network search (device diagnosis).
+}
+
+void TForm_DebuggingDevice::ClearCanvas(TCanvas*, TColor) {
+  // Filled by network search (device diagnosis).
+}

@@ -1,0 +1,69 @@
+#include "kestrum/app/program_state.h"
+
+#include "kestrum/app/device_io.h"
+
+// ---------------------------------------------------------------- start-up and main window
+plat::CriticalSection* DeviceNameLock = nullptr;
+plat::CriticalSection* InputDataLock = nullptr;
+
+namespace {
+
+// Storage that lives as long as the process: the locks are never destroyed
+// while a poll thread could still hold them.
+plat::CriticalSection& DeviceNameLockStorage() {
+  static plat::CriticalSection lock;
+  return lock;
+}
+plat::CriticalSection& InputDataLockStorage() {
+  static plat::CriticalSection lock;
+  return lock;
+}
+
+void ResetStartupState() {
+  DeviceNameLock = nullptr;
+  InputDataLock = nullptr;
+}
+
+// ---------------------------------------------------------------- board handling
+void ResetBoardState() {}
+
+// ---------------------------------------------------------------- configuration and EEPROM file
+void ResetConfigState() {}
+
+// ---------------------------------------------------------------- network search and diagnosis
+void ResetSearchState() {}
+
+// ---------------------------------------------------------------- I/O monitor and poll threads
+void ResetIOMonitorState() {}
+
+// ---------------------------------------------------------------- explicit messaging
+void ResetAttributeState() {}
+
+// ---------------------------------------------------------------- about box and debug window
+void ResetAboutAndDebugState() {}
+
+}  // namespace
+
+namespace kestrum {
+
+void CreateProgramLocks() {
+  DeviceNameLock = &DeviceNameLockStorage();
+  InputDataLock = &InputDataLockStorage();
+}
+
+void ResetProgramStateForTesting() {
+  // A test that ended without an exit leaves the I/O monitor behind.
+  delete DeviceIOPanel;
+  DeviceIOPanel = nullptr;
+  HardwareKind = driver::kKindNone;
+  ActiveBoardNo = driver::kNoActiveBoard;
+  ResetStartupState();
+  ResetBoardState();
+  ResetConfigState();
+  ResetSearchState();
+  ResetIOMonitorState();
+  ResetAttributeState();
+  ResetAboutAndDebugState();
+}
+
+}  // namespace kestrum
