@@ -115,6 +115,20 @@ TEST_F(IOPage, ASlotShowsTheFirstConnectionOfItsDeviceOnly) {
   EXPECT_FALSE(Form_Main->SpeedButton_ImportEEPROM->Enabled);
 }
 
+TEST_F(IOPage, AFillThatEndsInAConversionErrorLeavesNoHoldBehind) {
+  StartKestrum(1);
+  AddDevice(5, {kestrum::PollNodeText(8, 4)});
+  Tree()->Add(nullptr, "Device");  // no number where the MAC ID belongs
+  DeviceIOPanel->ActivateThread(3, false, DeviceIO::kHoldSearch);
+  ExpectBox("'' is not a valid integer value.").Kind(BoxKind::Exception);
+  ShowIOPage();
+
+  EXPECT_THAT(ShownLabels(), ElementsAre(5)) << "the fill ended at the bad node";
+  for (std::uint8_t n = 1; n <= DeviceIO::kSlotCount; ++n) {
+    EXPECT_EQ(DeviceIOPanel->HoldReasons(n), n == 3 ? Reasons{DeviceIO::kHoldSearch} : Reasons{}) << int{n};
+  }
+}
+
 // ---------------------------------------------------------------- the selection
 // The points of the lines drawn on an image since it was last cleared.
 std::vector<plat::TPoint> LinePoints(TImage* image) {

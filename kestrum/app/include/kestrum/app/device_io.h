@@ -16,7 +16,9 @@
 //   GetSelectedMACID(), GetSelectedSlot()
 // Holds carry a reason, so independent holders never release each other: a
 // slot's thread runs only while it has no hold at all. Holding a reason that is
-// already held, or releasing one that is not, changes nothing.
+// already held, or releasing one that is not, changes nothing. Holding returns
+// only once the thread is at rest between passes (no driver call under way,
+// neither poll lock held); meanwhile the thread's synchronised calls are served.
 
 #include <cstdint>
 #include <set>
