@@ -34,19 +34,19 @@ TForm_ChangeMACID::TForm_ChangeMACID(TComponent* owner) : TForm(owner) {
   Label1 = Label(this, "Label1", this, 16, 60, "Current MAC ID : ");
   Label2 = Label(this, "Label2", this, 16, 96, "Current Baud Rate : ");
   auto current = [this](const char* name, int top) {
-    TEdit* e = Edit(this, name, this, 140, top, 90, /*read_only=*/true);
+    TEdit* e = Edit(this, name, this, 140, top, 112, /*read_only=*/true);
     e->Color = clBlack;
     BoldFont(e->Font, 16, clWhite);
     return e;
   };
   Edit_CurrentMACID = current("Edit_CurrentMACID", 56);
   Edit_CurrentBaudRate = current("Edit_CurrentBaudRate", 92);
-  Label3 = Label(this, "Label3", this, 240, 60, "==>>");
+  Label3 = Label(this, "Label3", this, 258, 60, "==>>");
   Label3->Font->Style = TFontStyles(fsBold);
-  Label4 = Label(this, "Label4", this, 240, 96, "==>>");
+  Label4 = Label(this, "Label4", this, 258, 96, "==>>");
   Label4->Font->Style = TFontStyles(fsBold);
-  ComboBox_NewMACID = NumberList(this, "ComboBox_NewMACID", this, 290, 56, 100, 0, 63, 0);
-  ComboBox_NewBaudRate = Make<TComboBox>(this, "ComboBox_NewBaudRate", this, 290, 92, 100, 21);
+  ComboBox_NewMACID = NumberList(this, "ComboBox_NewMACID", this, 302, 56, 94, 0, 63, 0);
+  ComboBox_NewBaudRate = Make<TComboBox>(this, "ComboBox_NewBaudRate", this, 302, 92, 94, 21);
   ComboBox_NewBaudRate->Style = csDropDownList;
   for (const char* rate : kestrum::kBaudRateTexts) ComboBox_NewBaudRate->Items->Add(rate);
   ComboBox_NewBaudRate->ItemIndex = 1;
