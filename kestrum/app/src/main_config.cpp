@@ -50,6 +50,21 @@ std::optional<NodeTexts> SelectedNodeTexts(TTreeView* tree) {
   return NodeTexts{node->Text, ""};
 }
 
+// What the Globals unit's parser reads from the texts (a kind it does not
+// know stays 0, which names no connection).
+struct ParsedNode {
+  std::int32_t result = 0;
+  std::uint8_t mac = 0;
+  std::uint8_t kind = 0;
+  std::uint16_t input_length = 0;
+  std::uint16_t output_length = 0;
+};
+ParsedNode Parse(const std::string& device, const std::string& connection) {
+  ParsedNode p;
+  p.result = ParseDeviceNodeText(device, connection, p.mac, p.kind, p.input_length, p.output_length);
+  return p;
+}
+
 bool IsNamed(TObject* component, const char* name) { return component && component->Name == name; }
 
 std::string SectionOf(int mac) { return plat::IntToStr(mac); }
@@ -81,22 +96,17 @@ void TForm_Main::TreeView_AutoScanDeviceClick(TObject*) {
   TraceCommand("TreeView_AutoScanDeviceClick");
   const std::optional<NodeTexts> texts = SelectedNodeTexts(TreeView_AutoScanDevice);
   if (!texts) return;
-  std::uint8_t mac = 0;
-  std::uint8_t kind = 0;
-  std::uint16_t input_length = 0;
-  std::uint16_t output_length = 0;
-  const std::int32_t parsed =
-      ParseDeviceNodeText(texts->device, texts->connection, mac, kind, input_length, output_length);
-  Edit_AddDeviceID->Text = plat::IntToStr(mac);
-  if (parsed != 0) {
+  const ParsedNode node = Parse(texts->device, texts->connection);
+  Edit_AddDeviceID->Text = plat::IntToStr(node.mac);
+  if (node.result != 0) {
     Edit_AddType->Text = "";
     Edit_AddInputLen->Text = "";
     Edit_AddOutputLen->Text = "";
     return;
   }
-  Edit_AddType->Text = std::string(KindWord(kind));
-  Edit_AddInputLen->Text = plat::IntToStr(input_length);
-  Edit_AddOutputLen->Text = plat::IntToStr(output_length);
+  Edit_AddType->Text = std::string(KindWord(node.kind));
+  Edit_AddInputLen->Text = plat::IntToStr(node.input_length);
+  Edit_AddOutputLen->Text = plat::IntToStr(node.output_length);
 }
 
 void TForm_Main::TreeView_CurrentConfigClick(TObject*) {
@@ -104,12 +114,7 @@ void TForm_Main::TreeView_CurrentConfigClick(TObject*) {
   const std::optional<NodeTexts> texts = SelectedNodeTexts(TreeView_CurrentConfig);
   if (!texts) return;
   // Removal works on the whole device, whichever of its nodes was clicked.
-  std::uint8_t mac = 0;
-  std::uint8_t kind = 0;
-  std::uint16_t input_length = 0;
-  std::uint16_t output_length = 0;
-  ParseDeviceNodeText(texts->device, "", mac, kind, input_length, output_length);
-  Edit_DeleteDeviceID->Text = plat::IntToStr(mac);
+  Edit_DeleteDeviceID->Text = plat::IntToStr(Parse(texts->device, "").mac);
 }
 
 // ---------------------------------------------------------------- add, remove, clear
