@@ -43,7 +43,19 @@ void ResetBoardState() {
 void ResetConfigState() {}
 
 // ---------------------------------------------------------------- network search and diagnosis
-void ResetSearchState() {}
+}  // namespace
+std::uint32_t SearchHelixPhase = 0;
+std::uint8_t SearchHelixDepth = 0;
+std::uint32_t DebugHelixPhase = 0;
+std::uint8_t DebugHelixDepth = 0;
+namespace {
+
+void ResetSearchState() {
+  SearchHelixPhase = 0;
+  SearchHelixDepth = 0;
+  DebugHelixPhase = 0;
+  DebugHelixDepth = 0;
+}
 
 // ---------------------------------------------------------------- I/O monitor and poll threads
 void ResetIOMonitorState() {}

@@ -42,7 +42,13 @@ extern std::uint8_t FirmwareWarningShown;
 // ---------------------------------------------------------------- configuration and EEPROM file
 
 // ---------------------------------------------------------------- network search and diagnosis
-// (the helix animations' phase counters and depth flags)
+// The helix animations, each window's own: the phase counter (one more after
+// every frame, never reset, so the helix turns on from where it was) and the
+// depth flag (which strand's dots lie on top). Window thread only.
+extern std::uint32_t SearchHelixPhase;  // the search wait window (Timer_DNA2)
+extern std::uint8_t SearchHelixDepth;
+extern std::uint32_t DebugHelixPhase;   // the diagnosis dialog (Timer_Wait)
+extern std::uint8_t DebugHelixDepth;
 
 // ---------------------------------------------------------------- I/O monitor and poll threads
 
