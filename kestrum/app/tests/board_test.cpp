@@ -97,6 +97,7 @@ TEST_P(BoardActivation, WaitsWithTheWaitWindowUntilTheMasterRunsOrGivesUp) {
   ConfigureNetwork([&](dnsim::NetworkConfig& n) { n.master.activation_polls = c.activation_polls; });
   StartKestrum(driver::kKindMerrow);
   ClearCallLog();
+  ClearTraces();
 
   Click(Form_Main->SpeedButton_ActiveBoard);
 
@@ -158,6 +159,7 @@ TEST_F(Board, AnEmptyBoardListRefusesTheActivation) {
   ConfigureNetwork([](dnsim::NetworkConfig& n) { n.master.boards = 0; });
   StartKestrum(driver::kKindCalvory);
   ClearCallLog();
+  ClearTraces();
   ExpectBox("Please Select a Board No.").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR).Owner("Form_Main");
   Click(Form_Main->SpeedButton_ActiveBoard);
   Advance(5000);
@@ -450,6 +452,7 @@ TEST_P(AllDevices, AskFirstAndOnlyAYesCallsTheMasterAndTogglesSearchAndDiagnosis
   const auto& [c, answer] = GetParam();
   StartKestrum(driver::kKindMerrow);
   ActivateBoard(0);
+  ClearTraces();
   // The buttons as the other command left them, so that a change shows.
   Form_Main->SpeedButton_SearchDevice->Enabled = !c.search_after;
   Form_Main->SpeedButton_DebugDevice->Enabled = !c.search_after;
