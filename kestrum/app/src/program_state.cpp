@@ -25,7 +25,19 @@ void ResetStartupState() {
 }
 
 // ---------------------------------------------------------------- board handling
-void ResetBoardState() {}
+}  // namespace
+
+std::int32_t ActiveBoardRetryCount = 0;
+std::int32_t ResetRetryCount = 0;
+std::uint8_t FirmwareWarningShown = 0;
+
+namespace {
+
+void ResetBoardState() {
+  ActiveBoardRetryCount = 0;
+  ResetRetryCount = 0;
+  FirmwareWarningShown = 0;
+}
 
 // ---------------------------------------------------------------- configuration and EEPROM file
 void ResetConfigState() {}

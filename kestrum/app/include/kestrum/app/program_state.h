@@ -31,7 +31,13 @@ extern plat::CriticalSection* DeviceNameLock;
 extern plat::CriticalSection* InputDataLock;
 
 // ---------------------------------------------------------------- board handling
-// (activation and reset retry counts, the firmware warning flag)
+// Consecutive non-zero master status reads while an activation is watched.
+extern std::int32_t ActiveBoardRetryCount;
+// Consecutive non-zero master status reads while a firmware reset is watched.
+extern std::int32_t ResetRetryCount;
+// 1 once a firmware-update warning has been shown; never cleared, so the
+// warning comes at most once per run.
+extern std::uint8_t FirmwareWarningShown;
 
 // ---------------------------------------------------------------- configuration and EEPROM file
 
