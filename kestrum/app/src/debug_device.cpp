@@ -1,7 +1,16 @@
 #include "kestrum/app/debug_device.h"
 
+#include <algorithm>
+
+#include "driver/master_api.h"
+#include "kestrum/app/globals.h"
+#include "kestrum/app/helix.h"
 #include "kestrum/app/pictures.h"
+#include "kestrum/app/program_state.h"
 #include "layout.h"
+#include "platform/convert.h"
+#include "platform/format.h"
+#include "searched_devices.h"
 
 using namespace vcl;
 using namespace kestrum::layout;
@@ -84,24 +93,89 @@ TForm_DebuggingDevice::TForm_DebuggingDevice(TComponent* owner) : TForm(owner) {
   BitBtn_OK->Kind = bkOK;
   Timer_Wait = Timer(this, "Timer_Wait", 200, false, Method(this, &TForm_DebuggingDevice::Timer_WaitTimer));
   Timer_Finding = Timer(this, "Timer_Finding", 1000, false, Method(this, &TForm_DebuggingDevice::Timer_FindingTimer));
+  OnCloseQuery = Method(this, &TForm_DebuggingDevice::FormCloseQuery);
 }
 
 void TForm_DebuggingDevice::SpeedButton_StartDebuggingClick(TObject*) {
-  // Filled by network search (device diagnosis).
+  Image_DNA->Visible = true;
+  Timer_Wait->Enabled = true;
+  SpeedButton_StartDebugging->Enabled = false;
+  BitBtn_OK->Enabled = false;
+  searching_ = true;
+  searchedMAC_ = static_cast<std::uint8_t>(std::max(ComboBox_DeviceID->ItemIndex.Get(), 0));
+  // Its result is not looked at: a search that cannot start ends at the first poll.
+  BrantelAPI_SearchSpecificDevice(ActiveBoardNo, 1, &searchedMAC_);
+  for (TEdit* length : LengthFields()) {
+    length->Text = "N/A";
+    length->Color = clWindow;
+  }
+  Timer_Finding->Enabled = true;
 }
 
 void TForm_DebuggingDevice::Timer_FindingTimer(TObject*) {
-  // Filled by network search (device diagnosis).
+  Timer_Finding->Enabled = false;
+  if (BrantelAPI_IsSearchOK(ActiveBoardNo) == kestrum::kSearchStillRunning) {
+    Timer_Finding->Enabled = true;
+    return;
+  }
+  const kestrum::SearchedDevices found = kestrum::ReadSearchedDevices(ActiveBoardNo);
+  if (!found.Found()) {
+    Panel_Info->Caption = plat::Format("Device %d NOT exist! (%d)", searchedMAC_, found.result);
+    Panel_Info->Color = clRed;
+  } else {
+    auto show = [](TEdit* field, std::uint16_t length) {
+      field->Text = plat::IntToStr(length);
+      field->Color = clMoneyGreen;
+    };
+    // A later entry of a kind overwrites an earlier one.
+    for (std::uint16_t i = 0; i < found.count; ++i) {
+      const std::uint16_t input = found.input_lengths[i];
+      const std::uint16_t output = found.output_lengths[i];
+      switch (found.kinds[i]) {
+        case kestrum::kPoll:
+          show(Edit_FindingPollInputLen, input);
+          show(Edit_FindingPollOutputLen, output);
+          break;
+        case kestrum::kStrobe:
+          show(Edit_FindingStrobeInputLen, input);
+          break;
+        case kestrum::kCOS:
+        case kestrum::kCyclic:
+          // A slave's COS and Cyclic connections are shown as one.
+          show(Edit_FindingCOSInputLen, input);
+          show(Edit_FindingCOSOutputLen, output);
+          show(Edit_FindingCyclicInputLen, input);
+          show(Edit_FindingCyclicOutputLen, output);
+          break;
+        default:
+          break;
+      }
+    }
+    Panel_Info->Caption = plat::Format("Device %d OK!", found.macs[0]);
+    Panel_Info->Color = clGreen;
+  }
+  SpeedButton_StartDebugging->Enabled = true;
+  BitBtn_OK->Enabled = true;
+  Image_DNA->Visible = false;
+  Timer_Wait->Enabled = false;
+  searching_ = false;
 }
 
 void TForm_DebuggingDevice::Timer_WaitTimer(TObject*) {
-  // Filled by network search (device diagnosis).
+  DrawHelix(kDebugHelixPoints, DebugHelixPhase, Image_DNA);
+  ++DebugHelixPhase;
 }
 
-void TForm_DebuggingDevice::DrawHelix(int, std::uint32_t, TImage*) {
-  // Filled by network search (device diagnosis).
+void TForm_DebuggingDevice::DrawHelix(int points, std::uint32_t phase, TImage* image) {
+  kestrum::DrawHelix(points, phase, image, DebugHelixDepth);
 }
 
-void TForm_DebuggingDevice::ClearCanvas(TCanvas*, TColor) {
-  // Filled by network search (device diagnosis).
+void TForm_DebuggingDevice::ClearCanvas(TCanvas* canvas, TColor color) { kestrum::ClearCanvas(canvas, color); }
+
+void TForm_DebuggingDevice::FormCloseQuery(TObject*, bool& CanClose) { CanClose = !searching_; }
+
+std::vector<TEdit*> TForm_DebuggingDevice::LengthFields() const {
+  return {Edit_FindingPollInputLen,   Edit_FindingPollOutputLen, Edit_FindingStrobeInputLen,
+          Edit_FindingCOSInputLen,    Edit_FindingCOSOutputLen,  Edit_FindingCyclicInputLen,
+          Edit_FindingCyclicOutputLen};
 }

@@ -39,7 +39,7 @@ void TForm_Main::BuildConfigurationPage() {
   BoldFont(Panel1->Font, 16);
   TreeView_CurrentConfig = Make<TTreeView>(this, "TreeView_CurrentConfig", page, 462, 36, 420, 442);
   TreeView_CurrentConfig->DragMode = dmAutomatic;
-  TreeView_CurrentConfig->ReadOnly = false;
+  TreeView_CurrentConfig->ReadOnly = true;  // a label is the data the remove command reads
   TreeView_CurrentConfig->Images = ImageList_Device;
   TreeView_CurrentConfig->Indent = 35;
   TreeView_CurrentConfig->OnClick = Method(this, &TForm_Main::TreeView_CurrentConfigClick);

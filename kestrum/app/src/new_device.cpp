@@ -1,7 +1,12 @@
 #include "kestrum/app/new_device.h"
 
+#include "config_nodes.h"
+#include "driver/master_api.h"
+#include "kestrum/app/globals.h"
+#include "kestrum/app/main_form.h"
 #include "kestrum/app/pictures.h"
 #include "layout.h"
+#include "platform/format.h"
 
 using namespace vcl;
 using namespace kestrum::layout;
@@ -40,10 +45,36 @@ TForm_NewDevice::TForm_NewDevice(TComponent* owner) : TForm(owner) {
   BitBtn_Cancel->Kind = bkCancel;
 }
 
+// A Strobe connection has no output: its length list goes out of sight (and
+// keeps its selection, which OK still reads).
 void TForm_NewDevice::ComboBox_DeviceTypeChange(TObject*) {
-  // Filled by configuration (new-device dialog).
+  const bool has_output = ComboBox_DeviceType->Text != "Strobe";
+  Label4->Visible = has_output;
+  ComboBox_OutputLen->Visible = has_output;
 }
 
+// Adds the chosen device and connection. Unlike the page's add command, the
+// device's own result is not reported: the connection's result decides.
 void TForm_NewDevice::BitBtn_OKClick(TObject*) {
-  // Filled by configuration (new-device dialog).
+  using namespace kestrum;
+  using namespace kestrum::config;
+  if (!BoardActive()) return RefuseWithoutBoard(this);
+  const auto mac = static_cast<std::uint8_t>(ComboBox_DeviceID->ItemIndex);
+  const std::uint8_t kind = KindOfWord(ComboBox_DeviceType->Text());
+  const auto input_length = static_cast<std::uint16_t>(ComboBox_InputLen->ItemIndex);
+  const auto output_length = static_cast<std::uint16_t>(ComboBox_OutputLen->ItemIndex);
+  if (kind == 0) return;  // the list always holds one of the four words
+
+  TTreeView* tree = Form_Main->TreeView_CurrentConfig;
+  std::int32_t result = BrantelAPI_AddDevice(ActiveBoardNo, mac, kAddDeviceValue);
+  TTreeNode* device = result == 0 ? AppendDeviceNode(tree, mac) : FindDeviceNode(tree, mac);
+  result = BrantelAPI_AddIOConnection(ActiveBoardNo, mac, kind, input_length, output_length, kAddConnectionValue);
+  if (result == 0) {
+    if (!device) device = AppendDeviceNode(tree, mac);
+    AppendConnectionNode(tree, device, kind, input_length, output_length);
+    Box(this, "Device has been added successfully.", MB_OK | MB_ICONINFORMATION);
+  } else {
+    Box(this, plat::Format("There are some errors.(Code: %d)", result), MB_OK | MB_ICONERROR);
+  }
+  HideAllSlots();
 }

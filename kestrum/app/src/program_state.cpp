@@ -25,13 +25,37 @@ void ResetStartupState() {
 }
 
 // ---------------------------------------------------------------- board handling
-void ResetBoardState() {}
+}  // namespace
+
+std::int32_t ActiveBoardRetryCount = 0;
+std::int32_t ResetRetryCount = 0;
+std::uint8_t FirmwareWarningShown = 0;
+
+namespace {
+
+void ResetBoardState() {
+  ActiveBoardRetryCount = 0;
+  ResetRetryCount = 0;
+  FirmwareWarningShown = 0;
+}
 
 // ---------------------------------------------------------------- configuration and EEPROM file
 void ResetConfigState() {}
 
 // ---------------------------------------------------------------- network search and diagnosis
-void ResetSearchState() {}
+}  // namespace
+std::uint32_t SearchHelixPhase = 0;
+std::uint8_t SearchHelixDepth = 0;
+std::uint32_t DebugHelixPhase = 0;
+std::uint8_t DebugHelixDepth = 0;
+namespace {
+
+void ResetSearchState() {
+  SearchHelixPhase = 0;
+  SearchHelixDepth = 0;
+  DebugHelixPhase = 0;
+  DebugHelixDepth = 0;
+}
 
 // ---------------------------------------------------------------- I/O monitor and poll threads
 void ResetIOMonitorState() {}

@@ -1,6 +1,8 @@
 #include "kestrum/app/wait_dialog.h"
 
+#include "kestrum/app/helix.h"
 #include "kestrum/app/pictures.h"
+#include "kestrum/app/program_state.h"
 #include "layout.h"
 
 using namespace vcl;
@@ -35,30 +37,25 @@ TForm_Wait::TForm_Wait(TComponent* owner) : TForm(owner) {
   Timer_DNA3 = Timer(this, "Timer_DNA3", 50, /*enabled=*/false, Method(this, &TForm_Wait::Timer_DNA3Timer));
 }
 
-void TForm_Wait::Timer_DNA1Timer(TObject*) {
-  // Filled by network search.
-}
+// Styles 1 and 3 are never switched on: their timers stay disabled for the
+// whole run, so only style 2 turns.
+void TForm_Wait::Timer_DNA1Timer(TObject*) {}
 
+void TForm_Wait::Timer_DNA3Timer(TObject*) {}
+
+void TForm_Wait::DrawHelix1(int, std::uint32_t, TImage*) {}
+
+void TForm_Wait::DrawHelix3(int, std::uint32_t, TImage*) {}
+
+// Runs from the window's creation to the end of the program, shown or hidden,
+// so each search shows the helix turning on from where it was.
 void TForm_Wait::Timer_DNA2Timer(TObject*) {
-  // Filled by network search.
+  DrawHelix2(kSearchHelixRungs, SearchHelixPhase, Image_DNA);
+  ++SearchHelixPhase;
 }
 
-void TForm_Wait::Timer_DNA3Timer(TObject*) {
-  // Filled by network search.
+void TForm_Wait::DrawHelix2(int rungs, std::uint32_t phase, TImage* image) {
+  kestrum::DrawHelix(rungs, phase, image, SearchHelixDepth);
 }
 
-void TForm_Wait::DrawHelix1(int, std::uint32_t, TImage*) {
-  // Filled by network search.
-}
-
-void TForm_Wait::DrawHelix2(int, std::uint32_t, TImage*) {
-  // Filled by network search.
-}
-
-void TForm_Wait::DrawHelix3(int, std::uint32_t, TImage*) {
-  // Filled by network search.
-}
-
-void TForm_Wait::ClearCanvas(TCanvas*, TColor) {
-  // Filled by network search.
-}
+void TForm_Wait::ClearCanvas(TCanvas* canvas, TColor color) { kestrum::ClearCanvas(canvas, color); }

@@ -28,6 +28,12 @@ TForm_WaitMessage::TForm_WaitMessage(TComponent* owner) : TForm(owner) {
   BoldFont(Label_Message->Font, 16, clBlue);
 }
 
-void TForm_WaitMessage::SetWindowSize(int, int) {
-  // Filled by board handling.
+void TForm_WaitMessage::SetWindowSize(int width, int height) {
+  Width = width;
+  Height = height;
+  Position = poScreenCenter;
+  Image_Panel->Width = width;
+  Image_Panel->Height = height;
+  Label_Message->Left = width / 20;
+  Label_Message->Top = height / 7;
 }

@@ -1,14 +1,17 @@
 #pragma once
 // The device diagnosis dialog (unit DebugDevice): does the slave with a given
 // MAC ID answer, and with which connections? Its handlers belong to the
-// network search.
+// network search. Shown modally by the main window's SpeedButton_DebugDevice.
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/forms.h"
 
 class TForm_DebuggingDevice : public vcl::TForm {
  public:
+  static constexpr int kDebugHelixPoints = 30;
+
   explicit TForm_DebuggingDevice(vcl::TComponent* owner);
   const char* ClassName() const override { return "TForm_DebuggingDevice"; }
 
@@ -44,11 +47,28 @@ class TForm_DebuggingDevice : public vcl::TForm {
   vcl::TTimer* Timer_Wait{};
   vcl::TTimer* Timer_Finding{};
 
+  // Starts the search of the selected MAC ID alone; OK and Start stay
+  // disabled, and the dialog refuses to close, until the poll has ended it.
   void SpeedButton_StartDebuggingClick(vcl::TObject* Sender);
+  // Once a second while the master answers 1055; then the verdict and the rows.
   void Timer_FindingTimer(vcl::TObject* Sender);
+  // One helix frame of kDebugHelixPoints points, then the phase goes on by one.
   void Timer_WaitTimer(vcl::TObject* Sender);
+  // The shared helix (kestrum/app/helix.h) with this dialog's depth flag.
   void DrawHelix(int points, std::uint32_t phase, vcl::TImage* image);
   void ClearCanvas(vcl::TCanvas* canvas, vcl::TColor color);
+  // No way out while a search runs (the window manager's close included).
+  void FormCloseQuery(vcl::TObject* Sender, bool& CanClose);
+
+  bool Searching() const { return searching_; }
+
+ private:
+  // The seven length fields, Poll to Cyclic.
+  std::vector<vcl::TEdit*> LengthFields() const;
+
+  bool searching_ = false;
+  // The MAC ID being searched: the list may be changed while the search runs.
+  std::uint8_t searchedMAC_ = 0;
 };
 
 extern TForm_DebuggingDevice* Form_DebuggingDevice;

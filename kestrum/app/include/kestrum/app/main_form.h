@@ -251,6 +251,9 @@ class TForm_Main : public vcl::TForm {
   // ---------------------------------------------------------------- configuration
 
   // ---------------------------------------------------------------- network search
+  // From the search command's start to the end of its poll: the wait window
+  // is not modal, so the main window's commands stay reachable meanwhile.
+  bool searching_ = false;
 
   // ---------------------------------------------------------------- I/O monitor
 

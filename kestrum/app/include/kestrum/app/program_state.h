@@ -31,12 +31,24 @@ extern plat::CriticalSection* DeviceNameLock;
 extern plat::CriticalSection* InputDataLock;
 
 // ---------------------------------------------------------------- board handling
-// (activation and reset retry counts, the firmware warning flag)
+// Consecutive non-zero master status reads while an activation is watched.
+extern std::int32_t ActiveBoardRetryCount;
+// Consecutive non-zero master status reads while a firmware reset is watched.
+extern std::int32_t ResetRetryCount;
+// 1 once a firmware-update warning has been shown; never cleared, so the
+// warning comes at most once per run.
+extern std::uint8_t FirmwareWarningShown;
 
 // ---------------------------------------------------------------- configuration and EEPROM file
 
 // ---------------------------------------------------------------- network search and diagnosis
-// (the helix animations' phase counters and depth flags)
+// The helix animations, each window's own: the phase counter (one more after
+// every frame, never reset, so the helix turns on from where it was) and the
+// depth flag (which strand's dots lie on top). Window thread only.
+extern std::uint32_t SearchHelixPhase;  // the search wait window (Timer_DNA2)
+extern std::uint8_t SearchHelixDepth;
+extern std::uint32_t DebugHelixPhase;   // the diagnosis dialog (Timer_Wait)
+extern std::uint8_t DebugHelixDepth;
 
 // ---------------------------------------------------------------- I/O monitor and poll threads
 

@@ -8,6 +8,8 @@
 
 class TForm_Wait : public vcl::TForm {
  public:
+  static constexpr int kSearchHelixRungs = 50;
+
   explicit TForm_Wait(vcl::TComponent* owner);
   const char* ClassName() const override { return "TForm_Wait"; }
 
@@ -20,9 +22,11 @@ class TForm_Wait : public vcl::TForm {
   vcl::TTimer* Timer_DNA3{};  // never enabled
 
   void Timer_DNA1Timer(vcl::TObject* Sender);
+  // One frame of kSearchHelixRungs rungs, then the phase goes on by one.
   void Timer_DNA2Timer(vcl::TObject* Sender);
   void Timer_DNA3Timer(vcl::TObject* Sender);
   void DrawHelix1(int rungs, std::uint32_t phase, vcl::TImage* image);
+  // The shared helix (kestrum/app/helix.h) with this window's depth flag.
   void DrawHelix2(int rungs, std::uint32_t phase, vcl::TImage* image);
   void DrawHelix3(int rungs, std::uint32_t phase, vcl::TImage* image);
   void ClearCanvas(vcl::TCanvas* canvas, vcl::TColor color);

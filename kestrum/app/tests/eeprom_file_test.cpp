@@ -1,0 +1,253 @@
+// The EEPROM file: the master's scan list exported to an INI file with one
+// section per slave, and imported back through the add command.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config_test_support.h"
+
+namespace {
+
+using namespace vcl;
+using namespace kestrum::config_testing;
+using dnsim::Op;
+using plat::BoxKind;
+using plat::testing::DialogKind;
+
+class EEPROMFile : public KestrumTest {
+ protected:
+  EEPROMFile() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrum-eep-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary directory";
+    dir_ = pattern;
+  }
+  ~EEPROMFile() override { std::filesystem::remove_all(dir_); }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  static void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  void Export(const std::string& path) {
+    ui.ExpectSaveDialog(path);
+    Click(Form_Main->SpeedButton_ExportEEPROM);
+  }
+  void Import(const std::string& path) {
+    ui.ExpectOpenDialog(path);
+    Click(Form_Main->SpeedButton_ImportEEPROM);
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+// A file that someone keeps beside the scan list: a section of its own, a
+// section whose name only looks like a MAC ID, and two slaves of an older
+// export (5 still configured, 40 no longer).
+constexpr const char* kOldFile =
+    "[Notes]\r\nOwner=Lab 3\r\n\r\n"
+    "[5]\r\nPoll=1\r\nInput=9\r\nOutput=9\r\n\r\n"
+    "[07]\r\nCyclic=1\r\n\r\n"
+    "[40]\r\nCOS=1\r\nInput=1\r\nOutput=1\r\n";
+
+const std::vector<dnsim::ScanEntry> kScanList = {
+    {5, 1, 8, 4},   // Poll
+    {12, 2, 1, 0},  // Strobe
+    {7, 0, 0, 0},   // a device without a connection: written nowhere
+    {5, 3, 2, 2},   // COS: the slave's last lengths stand
+    {70, 1, 1, 1},  // no slave has this MAC ID: skipped
+    {12, 1, 3, 3},  // Poll
+};
+
+// What the export makes of kOldFile and kScanList: the other sections in
+// place, the slaves' sections anew at the end, every line ending in CR LF.
+constexpr const char* kExported =
+    "[Notes]\r\nOwner=Lab 3\r\n\r\n"
+    "[07]\r\nCyclic=1\r\n\r\n"
+    "[5]\r\nPoll=1\r\nInput=2\r\nOutput=2\r\nCOS=1\r\n\r\n"
+    "[12]\r\nStrobe=1\r\nInput=3\r\nOutput=3\r\nPoll=1\r\n";
+
+// ---------------------------------------------------------------- export
+TEST_F(EEPROMFile, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionInPlace) {
+  StartWithScanList(kScanList);
+  const std::string path = PathOf("plant.EEP");
+  Write(path, kOldFile);
+  Export(path);
+
+  EXPECT_EQ(Read(path), kExported);
+  EXPECT_THAT(ScanListCalls(), ElementsAre("GetScanList board=0"));
+  EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_ExportEEPROMClick"));
+  ASSERT_EQ(ui.Dialogs().size(), 1u);
+  const plat::testing::DialogRecord& dialog = ui.Dialogs()[0];
+  EXPECT_EQ(dialog.kind, DialogKind::Save);
+  EXPECT_EQ(dialog.title, "Save the Information of EEPROM");
+  EXPECT_EQ(dialog.filter, "EEP File|*.EEP");
+  EXPECT_EQ(dialog.defaultExt, "EEP");
+  EXPECT_TRUE(dialog.options.Contains(plat::ofOverwritePrompt));
+}
+
+TEST_F(EEPROMFile, ExportOfAnEmptyScanListToANewFileNamedWithoutExtensionWritesNothing) {
+  StartWithScanList({});
+  Export(PathOf("plant"));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("plant")));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("plant.EEP"))) << "nothing to write, no file made";
+
+  ConfigureNetwork([](dnsim::NetworkConfig& n) { n.scan_list = {{3, 4, 6, 6}}; });
+  ActivateBoard(0);
+  Export(PathOf("plant"));
+  EXPECT_EQ(Read(PathOf("plant.EEP")), "[3]\r\nCyclic=1\r\nInput=6\r\nOutput=6\r\n");
+}
+
+TEST_F(EEPROMFile, AFailedReadOfTheScanListLeavesTheFileUntouched) {
+  StartWithScanList(kScanList);
+  const std::string path = PathOf("plant.EEP");
+  Write(path, kOldFile);
+  dnsim::Sim().InjectFault(Op::GetScanList, 10023, 1);
+  ExpectBox("Error!! Can not read data from the EEPROM.").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Export(path);
+  EXPECT_EQ(Read(path), kOldFile);
+}
+
+TEST_F(EEPROMFile, AFailedWriteIsReported) {
+  StartWithScanList(kScanList);
+  const std::string path = PathOf("gone/plant.EEP");
+  ExpectBox("Error!! Can not write the file " + path + ": No such file or directory")
+      .Caption("Kestrum")
+      .Flags(MB_OK | MB_ICONERROR);
+  Export(path);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(EEPROMFile, ExportAndImportRefuseWithoutABoardAndDoNothingWhenCancelled) {
+  StartKestrum(driver::kKindMerrow);
+  ClearTraces();
+  for (TSpeedButton* b : {Form_Main->SpeedButton_ExportEEPROM, Form_Main->SpeedButton_ImportEEPROM}) {
+    ExpectBox("Please Active Board First").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+    Click(b);
+  }
+  EXPECT_THAT(TraceTexts(), IsEmpty());
+  EXPECT_THAT(ui.Dialogs(), IsEmpty());
+
+  ActivateBoard(0);
+  ui.ExpectSaveDialog(std::nullopt);
+  Click(Form_Main->SpeedButton_ExportEEPROM);
+  ui.ExpectOpenDialog(std::nullopt);
+  Click(Form_Main->SpeedButton_ImportEEPROM);
+  EXPECT_THAT(ScanListCalls(), IsEmpty());
+  EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_ExportEEPROMClick", "SpeedButton_ImportEEPROMClick"));
+  ASSERT_EQ(ui.Dialogs().size(), 2u);
+  EXPECT_EQ(ui.Dialogs()[1].title, "Select a EEPROMfile");
+  EXPECT_EQ(ui.Dialogs()[1].filter, "EEP File|*.EEP");
+  EXPECT_EQ(ui.Dialogs()[1].defaultExt, "");
+}
+
+// ---------------------------------------------------------------- import
+TEST_F(EEPROMFile, ImportOfAnExportRestoresTheScanListInSectionOrderOneBoxPerConnection) {
+  StartWithScanList({{20, 1, 1, 1}});
+  const std::string path = PathOf("plant.EEP");
+  Write(path, kExported);
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  ClearCallLog();
+  for (const char* box : {"Device 5 has been added successfully.", "Device 5 has been added successfully.",
+                          "Device 12 has been added successfully.", "Device 12 has been added successfully."}) {
+    ExpectBox(box).Caption("Kestrum").Flags(MB_OK | MB_ICONINFORMATION);
+  }
+  Import(path);
+
+  // The file keeps one pair of lengths per slave.
+  EXPECT_EQ(dnsim::Sim().ScanList(), (std::vector<dnsim::ScanEntry>{
+                                         {5, 1, 2, 2, 200}, {5, 3, 2, 2, 200}, {12, 1, 3, 3, 200}, {12, 2, 3, 3, 200}}));
+  EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig),
+              ElementsAre("Device 5 [2]", "  Poll ( Input 2 , Output 2 ) [3]", "  COS ( Input 2 , Output 2 ) [5]",
+                          "Device 12 [2]", "  Poll ( Input 3 , Output 3 ) [3]", "  Strobe ( Input 3 ) [4]"));
+  EXPECT_EQ(ScanListCalls().front(), "ClearAllConfig board=0");
+  EXPECT_EQ(Read(path), kExported) << "import only reads";
+  EXPECT_EQ(Form_Main->Edit_AddDeviceID->Text, "12");
+  EXPECT_EQ(Form_Main->Edit_AddType->Text, "Strobe");
+  EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_ImportEEPROMClick", "SpeedButton_AddDeviceClick",
+                                        "SpeedButton_AddDeviceClick", "SpeedButton_AddDeviceClick",
+                                        "SpeedButton_AddDeviceClick"));
+}
+
+class ImportLineEnds : public EEPROMFile, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Ends, ImportLineEnds, ::testing::Values("\n", "\r\n"),
+                         [](const auto& info) { return std::string(info.param[0] == '\r' ? "CRLF" : "LF"); });
+
+TEST_P(ImportLineEnds, ReadsOnlySectionsZeroToSixtyThreeWithKeysInMacOrder) {
+  StartWithScanList({});
+  std::string text;
+  for (const char* line : {"[12]", "COS=1", "Cyclic=0", "input = 4", "OUTPUT=5",  // names in any case
+                           "[07]", "Poll=1",                                        // not a MAC ID's section
+                           "[7]",                                                   // holds no key
+                           "[3]", "Poll=$1", "Strobe=0x1", "COS=yes",               // hexadecimal counts, words do not
+                           "[4]", "Input=abc",                                      // no kind: nothing converted
+                           "[64]", "Poll=1"}) {
+    text += std::string(line) + GetParam();
+  }
+  const std::string path = PathOf("other.EEP");
+  Write(path, text);
+  ExpectBox("Device 3 has been added successfully.");
+  ExpectBox("Device 3 has been added successfully.");
+  ExpectBox("Device 12 has been added successfully.");
+  Import(path);
+
+  EXPECT_EQ(dnsim::Sim().ScanList(),
+            (std::vector<dnsim::ScanEntry>{{3, 1, 0, 0, 200}, {3, 2, 0, 0, 200}, {12, 3, 4, 5, 200}}));
+  EXPECT_EQ(Form_Main->Edit_AddDeviceID->Text, "12");
+}
+
+TEST_F(EEPROMFile, ABadNumberHalfwayLeavesTheMasterAsItWas) {
+  const std::vector<dnsim::ScanEntry> before = {{20, 1, 1, 1, 200}};
+  StartWithScanList(before);
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  ClearCallLog();
+  const std::string path = PathOf("bad.EEP");
+  Write(path, "[3]\r\nPoll=1\r\nInput=4\r\nOutput=4\r\n[9]\r\nCOS=1\r\nInput=2\r\nOutput=2 bytes\r\n[30]\r\nPoll=1\r\n");
+  ExpectBox("'2 bytes' is not a valid integer value.").Kind(BoxKind::Exception);
+  Import(path);
+
+  EXPECT_THAT(ScanListCalls(), IsEmpty());
+  EXPECT_EQ(dnsim::Sim().ScanList(), before);
+  EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
+}
+
+TEST_F(EEPROMFile, AMissingFileIsReportedAndLeavesTheMasterAsItWas) {
+  StartWithScanList({{20, 1, 1, 1}});
+  const std::string path = PathOf("missing.EEP");
+  ExpectBox("Error!! Can not read the file " + path + ": No such file or directory")
+      .Caption("Kestrum")
+      .Flags(MB_OK | MB_ICONERROR);
+  Import(path);
+  EXPECT_THAT(ScanListCalls(), IsEmpty());
+  EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
+}
+
+TEST_F(EEPROMFile, AFileWithoutSlavesLeavesTheMasterEmptyAndARefusedAddLetsTheImportGoOn) {
+  StartWithScanList({{20, 1, 1, 1}});
+  const std::string path = PathOf("plant.EEP");
+  Write(path, "[Notes]\r\nOwner=Lab 3\r\n");
+  Import(path);
+  EXPECT_THAT(dnsim::Sim().ScanList(), IsEmpty());
+  EXPECT_THAT(ScanListCalls(), ElementsAre("ClearAllConfig board=0"));
+
+  Write(path, "[1]\r\nPoll=1\r\n[2]\r\nPoll=1\r\n");
+  dnsim::Sim().InjectFault(Op::AddDevice, 1002, 1);
+  ExpectBox("There are some errors when adding device to EEPROM!(Code:1002)").Flags(MB_OK | MB_ICONERROR);
+  ExpectBox("Device 2 has been added successfully.");
+  Import(path);
+  EXPECT_EQ(dnsim::Sim().ScanList(), (std::vector<dnsim::ScanEntry>{{2, 1, 0, 0, 200}}));
+}
+
+}  // namespace

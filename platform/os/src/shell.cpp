@@ -1,0 +1,88 @@
+#include "platform/shell.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+
+extern char** environ;
+
+namespace plat {
+namespace {
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// What the shell answers for a program that could not be started.
+int ShellCodeOf(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT: {
+      const auto slash = path.rfind('/');
+      const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+      return IsDirectory(folder) ? kShellFileNotFound : kShellPathNotFound;
+    }
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+      return kShellPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      return kShellAccessDenied;
+    case ENOEXEC:
+      return kShellBadFormat;
+    case ENOMEM:
+      return kShellOutOfMemory;
+    default:
+      return kShellOutOfResources;
+  }
+}
+
+// Waits for the program's end on a thread of its own, so that the caller never
+// waits and the ended program leaves no zombie behind.
+void ReapWhenEnded(pid_t pid) {
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: the program still runs; only its exit status lingers.
+  }
+}
+
+}  // namespace
+
+int ShellOpen(const std::string& path) {
+  if (path.empty()) return kShellFileNotFound;
+
+  posix_spawnattr_t attr;
+  if (posix_spawnattr_init(&attr) != 0) return kShellOutOfResources;
+  // The program starts clean: this process blocks its session-end signals for
+  // its own signal handling, and the program must not inherit that.
+  sigset_t none;
+  sigemptyset(&none);
+  sigset_t all;
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  pid_t pid = 0;
+  const int error = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
+  posix_spawnattr_destroy(&attr);
+  if (error != 0) return ShellCodeOf(error, path);
+
+  ReapWhenEnded(pid);
+  return kShellStarted;
+}
+
+}  // namespace plat
