@@ -4,7 +4,7 @@
 //
 // The search and the firmware reset hold the threads through
 // DeviceIOPanel->ActivateThread(n, false/true, reason) for n = 1 to 30 in
-// ascending order; the tests hold them exactly so.
+// ascending order; some tests hold them exactly so, others run the commands.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 
 #include "io_monitor_support.h"
 #include "kestrum/app/program_state.h"
+#include "kestrum/app/wait_dialog.h"
+#include "kestrum/app/wait_message.h"
 #include "platform/format.h"
 #include "platform/thread.h"
 
@@ -200,6 +202,40 @@ TEST_F(PollThreads, AFailedResetKeepsThemHeldUntilALaterSuccessfulOne) {
   EXPECT_THAT(PollCalls(), IsEmpty());
   ReleaseAll(DeviceIO::kHoldReset);  // it succeeds
   Advance(2500);
+  EXPECT_EQ(PolledMACs(), (std::set<int>{3, 5, 12}));
+}
+
+// The same, end to end through the commands that hold the threads.
+TEST_F(PollThreads, TheSearchCommandKeepsThemOffTheDriverWhileItRuns) {
+  Advance(2500);
+  Click(Form_Main->SpeedButton_SearchDevice);
+  ClearCallLog();
+  ShowIOPage();
+  int steps = 0;
+  for (; Form_Wait->Visible && steps < 100; ++steps) {
+    EXPECT_THAT(PollCalls(), IsEmpty()) << "at step " << steps;
+    Advance(100);
+  }
+  ASSERT_FALSE(Form_Wait->Visible) << "the search ended";
+  EXPECT_GT(steps, 5);
+  ClearCallLog();
+  Advance(2500);
+  EXPECT_EQ(PolledMACs(), (std::set<int>{3, 5, 12}));
+}
+
+TEST_F(PollThreads, AResetCommandThatGivesUpKeepsThemOffTheDriverUntilOneSucceeds) {
+  dnsim::Sim().InjectFault(dnsim::Op::GetMasterStatus, dnsim::kTimeout, 6);
+  Click(Form_Main->SpeedButton_Reset);
+  ClearCallLog();
+  ShowIOPage();
+  ExpectBox("CAN Bus disconnected or firmwre not responding!\r\nPlease check the CAN bus connection first.")
+      .Caption("Kestrum Error");
+  Advance(9000);
+  EXPECT_THAT(PollCalls(), IsEmpty());
+
+  Click(Form_Main->SpeedButton_Reset);
+  Advance(4000);
+  ASSERT_FALSE(Form_WaitMessage->Visible) << "the second reset succeeded";
   EXPECT_EQ(PolledMACs(), (std::set<int>{3, 5, 12}));
 }
 
