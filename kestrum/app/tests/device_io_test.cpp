@@ -32,6 +32,9 @@ TEST_F(DeviceIOSeam, StartsWithEverySlotHiddenHeldAndNothingSelected) {
     EXPECT_FALSE(c.LED->Visible);
     EXPECT_FALSE(c.Label->Visible);
     EXPECT_EQ(io().HoldReasons(n), Reasons{DeviceIO::kHoldCreated});
+    ASSERT_NE(io().ThreadOf(n), nullptr);
+    EXPECT_EQ(io().ThreadOf(n)->SlotNo, n);
+    EXPECT_EQ(io().ThreadOf(n)->Priority(), tpHigher);
   }
   EXPECT_FALSE(Form_Main->Shape_IO->Visible);
   EXPECT_EQ(io().GetSelectedMACID(), 255);

@@ -16,7 +16,9 @@
 //   GetSelectedMACID(), GetSelectedSlot()
 // Holds carry a reason, so independent holders never release each other: a
 // slot's thread runs only while it has no hold at all. Holding a reason that is
-// already held, or releasing one that is not, changes nothing.
+// already held, or releasing one that is not, changes nothing. Holding returns
+// only once the thread is at rest between passes (no driver call under way,
+// neither poll lock held); meanwhile the thread's synchronised calls are served.
 
 #include <cstdint>
 #include <set>
@@ -24,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "kestrum/app/thread_io.h"
 #include "platform/forms.h"
 
 class TForm_Main;
@@ -52,9 +55,12 @@ class DeviceIO {
   static constexpr const char* kHoldPageFill = "pagefill";  // filling the page
 
   // On Form_Main: nothing selected; every slot hidden, its frame hidden and its
-  // thread held (kHoldCreated); Shape_IO hidden; the bus lines cleared.
+  // thread made, one step above normal priority, and held (kHoldCreated);
+  // Shape_IO hidden; the bus lines cleared.
   DeviceIO();
-  // Ends the poll threads; touches no window.
+  // Asks every poll thread to end (held ones too), waits for all of them while
+  // serving their synchronised calls (which then change nothing) and frees
+  // them; touches no window. No poll thread calls the driver afterwards.
   ~DeviceIO();
   DeviceIO(const DeviceIO&) = delete;
   DeviceIO& operator=(const DeviceIO&) = delete;
@@ -65,7 +71,8 @@ class DeviceIO {
   void ShowDevice(std::uint8_t slot, bool show);
   // The slot label's caption := the MAC ID in decimal.
   void SetDeviceMACID(std::uint8_t slot, std::uint8_t mac);
-  // Selects the slot of the clicked image (frame, bus lines, detail panel).
+  // Selects the slot of the clicked image (frame, bus lines, detail panel, and
+  // the one slot whose thread reads the name and the input data).
   void SelectDevice(vcl::TImage* image);
   std::uint8_t GetSelectedSlot() const { return SelectedSlot; }
   std::uint8_t GetSelectedMACID() const { return SelectedMACID; }
@@ -75,9 +82,14 @@ class DeviceIO {
   void ActivateThread(std::uint8_t slot, bool run, const std::string& reason);
   // The reasons the slot's thread is held for (empty: it runs).
   std::set<std::string> HoldReasons(std::uint8_t slot) const;
+  // The slot's poll thread (its Slot holds the slot's data); null outside 1 to 30.
+  ThreadIO* ThreadOf(std::uint8_t slot) const { return ValidSlot(slot) ? Threads[slot] : nullptr; }
 
+  // Fills the canvas's whole clip rectangle with the colour.
   void ClearCanvas(vcl::TCanvas* canvas, vcl::TColor color);
+  // The bus line above a row down to the slot of that column (1 to 15).
   void DrawDropLine(int column, vcl::TImage* image);
+  // The bus line down the left edge from the slot's row to the detail panel.
   void DrawTrunkLine(std::uint8_t slot, vcl::TImage* image);
 
   // Tests: every ShowDevice call since the object was made, in order.
@@ -89,7 +101,7 @@ class DeviceIO {
 
  private:
   static bool ValidSlot(std::uint8_t slot) { return slot >= 1 && slot <= kSlotCount; }
-  std::set<std::string> holds_[kSlotCount + 1];  // index 0 unused
+  ThreadIO* Threads[kSlotCount + 1] = {};  // index n: the thread of slot n; 0 unused
   std::vector<std::pair<std::uint8_t, bool>> showLog_;
 };
 
