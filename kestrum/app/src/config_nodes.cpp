@@ -70,12 +70,5 @@ void HideAllSlots() {
   for (std::uint8_t slot = 1; slot <= DeviceIO::kSlotCount; ++slot) DeviceIOPanel->ShowDevice(slot, false);
 }
 
-int Box(plat::Window* owner, const std::string& text, unsigned flags) {
-  return MessageBox(owner, text, "Kestrum", flags);
-}
-
-void RefuseWithoutBoard(plat::Window* owner) { Box(owner, "Please Active Board First", MB_OK | MB_ICONERROR); }
-
-bool BoardActive() { return ActiveBoardNo != driver::kNoActiveBoard; }
 
 }  // namespace kestrum::config

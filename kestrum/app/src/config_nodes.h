@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kestrum/app/boxes.h"
 #include "platform/forms.h"
 
 namespace kestrum::config {
@@ -46,11 +47,5 @@ vcl::TTreeNode* AppendConnectionNode(vcl::TTreeView* tree, vcl::TTreeNode* devic
 // page fills them again from the configuration tree when it is next shown.
 void HideAllSlots();
 
-// A message box captioned "Kestrum", owned by the window; the button pressed.
-int Box(plat::Window* owner, const std::string& text, unsigned flags);
-// The refusal of every board command while no board is active.
-void RefuseWithoutBoard(plat::Window* owner);
-// True when a board is active.
-bool BoardActive();
 
 }  // namespace kestrum::config

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "driver/master_api.h"
+#include "kestrum/app/boxes.h"
 #include "kestrum/app/app_trace.h"
 #include "kestrum/app/change_macid.h"
 #include "kestrum/app/device_io.h"
@@ -31,7 +32,7 @@ using plat::MB_YESNO;
 
 namespace {
 
-constexpr const char* kCaption = "Kestrum";
+constexpr const char* kCaption = kestrum::kBoxCaption;
 constexpr const char* kBusLostCaption = "Kestrum Error";
 constexpr const char* kBusLost =
     "CAN Bus disconnected or firmwre not responding!\r\nPlease check the CAN bus connection first.";
@@ -48,13 +49,6 @@ constexpr unsigned kInfoRetryInterval = 2000;  // after a failed reading
 // The watches give up at the read after this many consecutive non-zero ones.
 constexpr std::int32_t kActivationRetries = 3;  // the fourth read
 constexpr std::int32_t kResetRetries = 5;       // the sixth read
-
-// Refuses a board command while no board is active.
-bool RefusedWithoutBoard(TForm_Main& form) {
-  if (ActiveBoardNo != driver::kNoActiveBoard) return false;
-  MessageBox(&form, "Please Active Board First", kCaption, MB_OK | MB_ICONERROR);
-  return true;
-}
 
 // The texts of the wait window by hardware kind; null keeps the label's text.
 const char* ActivatingText(std::uint8_t kind) {
@@ -167,7 +161,7 @@ constexpr AllDevicesCommand kStopAll{
     BrantelAPI_StopAllDevice, true};
 
 void RunAllDevicesCommand(TForm_Main& form, const AllDevicesCommand& command) {
-  if (RefusedWithoutBoard(form)) return;
+  if (kestrum::RefusedWithoutBoard(&form)) return;
   kestrum::TraceCommand(command.trace);
   if (MessageBox(&form, command.question, kCaption, MB_YESNO | MB_ICONINFORMATION | MB_TOPMOST) != IDYES) return;
   command.call(ActiveBoardNo);  // the result is not shown
@@ -177,7 +171,7 @@ void RunAllDevicesCommand(TForm_Main& form, const AllDevicesCommand& command) {
 
 // ---------------------------------------------------------------- the master settings dialog
 void OpenMasterSettings(TForm_Main& form, const char* trace) {
-  if (RefusedWithoutBoard(form)) return;
+  if (kestrum::RefusedWithoutBoard(&form)) return;
   kestrum::TraceCommand(trace);
   Form_ChangeMACID->Prefill(form.Edit_MasterID->Text, form.Edit_BaudRate->Text);
   Form_ChangeMACID->ShowModal();
@@ -253,7 +247,7 @@ void TForm_Main::Timer_InfoTimer(TObject*) {
 
 // ---------------------------------------------------------------- firmware reset
 void TForm_Main::SpeedButton_ResetClick(TObject*) {
-  if (RefusedWithoutBoard(*this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_ResetClick");
   ShowWaitWindow(500, 100, RestartingText(HardwareKind));  // the main window stays enabled
 

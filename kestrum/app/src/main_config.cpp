@@ -119,15 +119,15 @@ void TForm_Main::TreeView_CurrentConfigClick(TObject*) {
 
 // ---------------------------------------------------------------- add, remove, clear
 void TForm_Main::SpeedButton_AddDeviceClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   if (Edit_AddDeviceID->Text().empty()) {
-    Box(this, "Please select the device in the left side.", kError);
+    KestrumBox(this, "Please select the device in the left side.", kError);
     return;
   }
   // Only the four words name a connection; anything else is no choice of type.
   const std::uint8_t kind = KindOfWord(Edit_AddType->Text());
   if (kind == 0) {
-    Box(this, "Please select the I/O type of the device in the left side.", kError);
+    KestrumBox(this, "Please select the I/O type of the device in the left side.", kError);
     return;
   }
   TraceCommand("SpeedButton_AddDeviceClick");
@@ -143,34 +143,34 @@ void TForm_Main::SpeedButton_AddDeviceClick(TObject*) {
   } else if (result == kDeviceConfigured) {
     device = DeviceNodeFor(tree, mac);
   } else {
-    Box(this, plat::Format("There are some errors when adding device to EEPROM!(Code:%d)", result), kError);
+    KestrumBox(this, plat::Format("There are some errors when adding device to EEPROM!(Code:%d)", result), kError);
     return;
   }
 
   result = BrantelAPI_AddIOConnection(ActiveBoardNo, mac, kind, input_length, output_length, kAddConnectionValue);
   if (result == kConnectionPresentBase + kind) {
-    Box(this, std::string(KindWord(kind)) + " connection already exists in the EEPROM.", kError);
+    KestrumBox(this, std::string(KindWord(kind)) + " connection already exists in the EEPROM.", kError);
     return;
   }
   if (result == 0) {
     AppendConnectionNode(tree, device, kind, input_length, output_length);
-    Box(this, plat::Format("Device %d has been added successfully.", mac), kInformation);
+    KestrumBox(this, plat::Format("Device %d has been added successfully.", mac), kInformation);
   } else {
-    Box(this, plat::Format("There are some errors when configuring I/O connection.(Code: %d)", result), kError);
+    KestrumBox(this, plat::Format("There are some errors when configuring I/O connection.(Code: %d)", result), kError);
   }
   HideAllSlots();
 }
 
 void TForm_Main::SpeedButton_RemoveDeviceClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   if (Edit_DeleteDeviceID->Text().empty()) {
-    Box(this, "Please select the device in the right side.", kError);
+    KestrumBox(this, "Please select the device in the right side.", kError);
     return;
   }
   TraceCommand("SpeedButton_RemoveDeviceClick");
   const auto mac = static_cast<std::uint8_t>(plat::StrToInt(Edit_DeleteDeviceID->Text()));
   BrantelAPI_RemoveDevice(ActiveBoardNo, mac);  // the refreshed tree shows what the master now holds
-  if (RefreshCurrentConfig() != 0) Box(this, kReadFailure, kError);
+  if (RefreshCurrentConfig() != 0) KestrumBox(this, kReadFailure, kError);
   HideAllSlots();
 }
 
@@ -179,20 +179,20 @@ void TForm_Main::SpeedButton_RemoveDeviceMouseMove(TObject*, TShiftState, int, i
 }
 
 void TForm_Main::SpeedButton_ClearEEPROMClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ClearEEPROMClick");
-  const int answer = Box(this, "This will clear all information in EEPROM. \nDo you really do it?",
+  const int answer = KestrumBox(this, "This will clear all information in EEPROM. \nDo you really do it?",
                          MB_YESNO | MB_ICONINFORMATION | MB_TOPMOST);
   if (answer != IDYES) return;
   const std::int32_t result = BrantelAPI_ClearAllConfig(ActiveBoardNo);
   if (result == 0) {
     TreeView_CurrentConfig->Items->Clear();
-    Box(this, "All information in EEPROM have been cleared.", kInformation);
+    KestrumBox(this, "All information in EEPROM have been cleared.", kInformation);
     return;
   }
   // Nothing may claim a clear that did not happen: the tree shows what is left.
-  Box(this, plat::Format("There are some errors when clearing the EEPROM.(Code: %d)", result), kError);
-  if (RefreshCurrentConfig() != 0) Box(this, kReadFailure, kError);
+  KestrumBox(this, plat::Format("There are some errors when clearing the EEPROM.(Code: %d)", result), kError);
+  if (RefreshCurrentConfig() != 0) KestrumBox(this, kReadFailure, kError);
 }
 
 // ---------------------------------------------------------------- drag and drop
@@ -238,7 +238,7 @@ void TForm_Main::TabSheet_ConfigurationShow(TObject*) {
 
 // ---------------------------------------------------------------- new device
 void TForm_Main::SpeedButton_NewDeviceClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_NewDeviceClick");
   Form_NewDevice->ShowModal();
 }
@@ -250,13 +250,13 @@ void TForm_Main::SpeedButton_NewDeviceClick(TObject*) {
 // touched, and the new file replaces the old one in one step, so a failed
 // read or write never leaves the user's file half erased.
 void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ExportEEPROMClick");
   if (!SaveDialog_EEPROM->Execute()) return;
 
   std::vector<ScanListEntry> entries;
   if (ReadScanList(entries) != 0) {
-    Box(this, kReadFailure, kError);
+    KestrumBox(this, kReadFailure, kError);
     return;
   }
 
@@ -275,7 +275,7 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
   }
   // A file that exists but could not be read is never written over.
   if (!written || !file.Flush() || !file.LastError().empty()) {
-    Box(this, "Error!! Can not write the file " + file.LastError(), kError);
+    KestrumBox(this, "Error!! Can not write the file " + file.LastError(), kError);
   }
 }
 
@@ -284,14 +284,14 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
 // file is read and every number in it converted first: a missing file or a
 // text that is no number leaves the master as it was.
 void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ImportEEPROMClick");
   if (!OpenDialog_EEPROM->Execute()) return;
 
   const std::string path = OpenDialog_EEPROM->FileName;
   std::string text;
   if (const int error = plat::ReadWholeFile(path, text); error != 0) {
-    Box(this, "Error!! Can not read the file " + path + ": " + plat::ErrorText(error), kError);
+    KestrumBox(this, "Error!! Can not read the file " + path + ": " + plat::ErrorText(error), kError);
     return;
   }
   const plat::IniDocument file = plat::IniDocument::Parse(text);

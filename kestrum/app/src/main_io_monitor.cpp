@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/master_api.h"
+#include "kestrum/app/boxes.h"
 #include "kestrum/app/app_trace.h"
 #include "kestrum/app/device_io.h"
 #include "kestrum/app/globals.h"
@@ -32,15 +33,6 @@ bool IsDeviceNode(const std::string& text) { return text.find("Device") != std::
 
 // The text from its 8th character on ("Device 12" gives "12", "Image_D17" gives "17").
 std::string_view NumberPart(std::string_view text) { return text.size() > 7 ? text.substr(7) : std::string_view(); }
-
-void RefuseWithBox(TForm_Main& f, const std::string& text) { MessageBox(&f, text, "Kestrum", MB_OK | MB_ICONERROR); }
-
-// Every slave command first needs an active board.
-bool BoardActive(TForm_Main& f) {
-  if (ActiveBoardNo != driver::kNoActiveBoard) return true;
-  RefuseWithBox(f, "Please Active Board First");
-  return false;
-}
 
 // Holds every poll thread for the page fill, and lets go of its own hold (and
 // of the creation's, which the first fill ends) however the fill ends. A
@@ -127,7 +119,7 @@ std::vector<std::uint8_t> ParseOutputText(std::string_view text) {
 bool WriteOutputText(TForm_Main& f, const std::string& text, std::int32_t output_length) {
   const std::vector<std::uint8_t> bytes = ParseOutputText(text);
   if (bytes.size() > kOutputBufferBytes) {
-    RefuseWithBox(f, "The output data can hold at most 256 bytes.");
+    kestrum::KestrumBox(&f, "The output data can hold at most 256 bytes.", MB_OK | MB_ICONERROR);
     return false;
   }
   if (static_cast<std::int64_t>(bytes.size()) != output_length) {
@@ -180,10 +172,10 @@ void TForm_Main::Image_D1Click(TObject* Sender) {
 }
 
 void TForm_Main::SpeedButton_StartDeviceClick(TObject*) {
-  if (!BoardActive(*this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_StartDeviceClick");
   if (!DeviceIOPanel || DeviceIOPanel->GetSelectedMACID() == DeviceIO::kNone) {
-    RefuseWithBox(*this, "Please Select a device First");
+    kestrum::KestrumBox(this, "Please Select a device First", MB_OK | MB_ICONERROR);
     return;
   }
   kestrum::TraceCommand("SpeedButton_StartDeviceClick");
@@ -201,7 +193,7 @@ void TForm_Main::SpeedButton_StartDeviceClick(TObject*) {
 }
 
 void TForm_Main::SpeedButton_StopDeviceClick(TObject*) {
-  if (!BoardActive(*this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_StopDeviceClick");
   const std::uint8_t mac = DeviceIOPanel ? DeviceIOPanel->GetSelectedMACID() : DeviceIO::kNone;
   const std::int32_t result = BrantelAPI_StopDevice(ActiveBoardNo, mac);
@@ -209,7 +201,7 @@ void TForm_Main::SpeedButton_StopDeviceClick(TObject*) {
 }
 
 void TForm_Main::SpeedButton_RefreshIOClick(TObject*) {
-  if (!BoardActive(*this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_RefreshIOClick");
   if (!DeviceIOPanel) return;
   // Kept for the slot's next selection.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "driver/master_api.h"
+#include "kestrum/app/boxes.h"
 #include "kestrum/app/app_trace.h"
 #include "kestrum/app/debug_device.h"
 #include "kestrum/app/device_io.h"
@@ -59,16 +60,10 @@ std::uint8_t ShowSearchedDevices(TTreeView* tree, const kestrum::SearchedDevices
   return devices;
 }
 
-bool RefusedWithoutBoard(TForm_Main* main) {
-  if (ActiveBoardNo != driver::kNoActiveBoard) return false;
-  MessageBox(main, "Please Active Board First", "Kestrum", MB_OK | MB_ICONERROR);
-  return true;
-}
-
 }  // namespace
 
 void TForm_Main::SpeedButton_SearchDeviceClick(TObject*) {
-  if (RefusedWithoutBoard(this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_SearchDeviceClick");
   // One search at a time: a second one would restart the master's search and
   // hold the poll threads on top of the first.
@@ -108,7 +103,7 @@ void TForm_Main::Timer_SearchDeviceTimer(TObject*) {
 }
 
 void TForm_Main::SpeedButton_DebugDeviceClick(TObject*) {
-  if (RefusedWithoutBoard(this)) return;
+  if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_DebugDeviceClick");
   // A diagnosis would start a search of its own and spoil the network search's result.
   if (searching_) return;

@@ -58,7 +58,7 @@ void TForm_NewDevice::ComboBox_DeviceTypeChange(TObject*) {
 void TForm_NewDevice::BitBtn_OKClick(TObject*) {
   using namespace kestrum;
   using namespace kestrum::config;
-  if (!BoardActive()) return RefuseWithoutBoard(this);
+  if (kestrum::RefusedWithoutBoard(this)) return;
   const auto mac = static_cast<std::uint8_t>(ComboBox_DeviceID->ItemIndex);
   const std::uint8_t kind = KindOfWord(ComboBox_DeviceType->Text());
   const auto input_length = static_cast<std::uint16_t>(ComboBox_InputLen->ItemIndex);
@@ -72,9 +72,9 @@ void TForm_NewDevice::BitBtn_OKClick(TObject*) {
   if (result == 0) {
     if (!device) device = AppendDeviceNode(tree, mac);
     AppendConnectionNode(tree, device, kind, input_length, output_length);
-    Box(this, "Device has been added successfully.", MB_OK | MB_ICONINFORMATION);
+    KestrumBox(this, "Device has been added successfully.", MB_OK | MB_ICONINFORMATION);
   } else {
-    Box(this, plat::Format("There are some errors.(Code: %d)", result), MB_OK | MB_ICONERROR);
+    KestrumBox(this, plat::Format("There are some errors.(Code: %d)", result), MB_OK | MB_ICONERROR);
   }
   HideAllSlots();
 }
