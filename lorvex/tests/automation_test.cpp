@@ -52,7 +52,7 @@ TEST_F(ViewerOnTheBus, TheSixMethodsReachTheDocumentWithTheirArgumentsAndAnswerT
   EXPECT_EQ(a.TraceEntries[0]->id, 5);
   EXPECT_EQ(a.TraceEntries[0]->GetProcess(), "scr\xc3\xafpt");
   EXPECT_EQ(a.TraceEntries[0]->GetText(), "a\tb");
-  EXPECT_EQ(View()->Rows().at(0), (std::vector<std::string>{"scr\xc3\xafpt", "2024-02-01", "12:00", "a\tb"}));
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"scr\xc3\xafpt", "2024-02-01", "12:00", "a\tb"}));
   EXPECT_EQ(ReadFile(file), " scr\xc3\xafpt 2024-02-01 12:00 a\tb\r\n");
   // Out of range: still true, and channel 1 files it.
   EXPECT_EQ(Call("SetIDColor", {"31", "1"}), "(true,)");
