@@ -1,5 +1,6 @@
 // The trace viewer.
 #include "gui/backend_choice.h"
+#include "gui/frame_rendering.h"
 #include "lorvex/lorvex_app.h"
 #include "platform/application.h"
 #include "platform/session_end.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   plat::BlockSessionEndSignals();
 
   plat::Application loop;
+  gui::UseFrameRenderings();
   gui::InstallBackend(loop, argc, argv);
   plat::OnSessionEnd(loop, [] {
     if (afx::CWnd* main = afx::AfxGetMainWnd()) main->DestroyWindow();

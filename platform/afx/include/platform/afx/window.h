@@ -155,6 +155,9 @@ class CView : public CWnd {
   virtual BOOL Create(const std::string& className, const std::string& windowName, std::uint32_t style,
                       const RECT& rect, CWnd* parent, UINT id, CCreateContext* context);
   virtual void OnInitialUpdate() {}
+  // The framework's printing. There is no printing system here: nothing happens.
+  void OnFilePrint() {}
+  void OnFilePrintPreview() {}
   // The view's own commands, then its document's.
   BOOL OnCmdMsg(UINT id, CmdCode code, CCmdUI* ui, bool probe = false) override;
 
@@ -202,6 +205,7 @@ class CFrameWnd : public CWnd {
   CMenu& GetMenu() const { return *menu_; }
   // The command of a key with its modifiers (FSHIFT, FCONTROL, FALT), or 0.
   UINT TranslateAccelerator(std::uint16_t key, std::uint8_t modifiers) const;
+  const std::vector<AccelEntry>& Accelerators() const { return accelerators_; }
   // Docks the visible control bars at their edges (in creation order, the
   // first outermost) and gives the view the rest of the client area.
   virtual void RecalcLayout();
