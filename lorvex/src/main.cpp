@@ -13,8 +13,11 @@ int main(int argc, char** argv) {
   plat::Application loop;
   gui::UseFrameRenderings();
   gui::InstallBackend(loop, argc, argv);
-  plat::OnSessionEnd(loop, [] {
+  plat::OnSessionEnd(loop, [&loop] {
     if (afx::CWnd* main = afx::AfxGetMainWnd()) main->DestroyWindow();
+    // A box or dialog still open (the note that another viewer receives,
+    // shown at start) ends with it, so the program does end.
+    loop.Terminate();
   });
 
   CLorvexApp theApp;
