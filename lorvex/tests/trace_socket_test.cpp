@@ -21,13 +21,9 @@ class ViewerSocket : public Viewer {
   std::string SocketPath() const { return socketDir + "/" + plat::ipc::kSocketFileName; }
   // Sends raw bytes to the viewer's socket as a client of this user would.
   void SendRaw(const std::vector<std::uint8_t>& bytes) {
-    sockaddr_un address{};
-    socklen_t length = 0;
-    ASSERT_TRUE(plat::ipc::MakeSocketAddress(SocketPath(), address, length));
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int fd = ipc_test::ConnectRaw(SocketPath());
     ASSERT_GE(fd, 0);
-    EXPECT_EQ(::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address), length),
-              static_cast<ssize_t>(bytes.size()));
+    EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     ::close(fd);
   }
   static std::vector<std::uint8_t> Bytes(const plat::ipc::Datagram& d) { return {d.bytes.begin(), d.bytes.begin() + d.size}; }
@@ -107,17 +103,17 @@ TEST_F(ViewerSocket, AnotherUserCanNeitherReachTheSocketNorNameATraceFile) {
   sockaddr_un address{};
   socklen_t length = 0;
   ASSERT_TRUE(plat::ipc::MakeSocketAddress(SocketPath(), address, length));
-  // A socket connected by this user, then used by another one: the kernel
+  // A connection made by this user, then used by another one: the kernel
   // tells the viewer who sends. (The private directory keeps the other user
   // from connecting at all.)
-  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+  const int fd = ipc_test::ConnectRaw(SocketPath());
+  ASSERT_GE(fd, 0);
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::setgid(ipc_test::kOtherUid) != 0 || ::setuid(ipc_test::kOtherUid) != 0) _exit(100);
-    const int direct = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    const bool refused = ::sendto(direct, d.bytes.data(), d.size, MSG_DONTWAIT,
-                                  reinterpret_cast<const sockaddr*>(&address), length) < 0 && errno == EACCES;
+    const int direct = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    const bool refused =
+        ::connect(direct, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EACCES;
     const bool sent = ::send(fd, d.bytes.data(), d.size, MSG_DONTWAIT) == static_cast<ssize_t>(d.size);
     _exit(refused && sent ? 0 : 1);
   }
