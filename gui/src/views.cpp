@@ -34,21 +34,13 @@
 
 #include "convert.h"
 #include "pictures.h"
-#include "qt_backend.h"
 #include "platform/list_view.h"
+#include "qt_backend.h"
 #include "window_view.h"
 
 namespace gui {
 
-using plat::Component;
-using plat::dfAppearance;
-using plat::dfContent;
-using plat::dfCreated;
-using plat::dfGeometry;
-using plat::dfState;
-using plat::dfStructure;
-using plat::dfText;
-using plat::dfVisibility;
+// The core's names the renderings use come with window_view.h.
 namespace person = vcl::person;
 
 View::~View() = default;

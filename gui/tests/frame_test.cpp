@@ -33,13 +33,7 @@ class FrameRendering : public QtFixture {
     ASSERT_TRUE(bar);
   }
   QMenu* Menu(int index) { return bar->actions().at(index)->menu(); }
-  QAction* Item(int menu, const QString& text) {
-    for (QAction* a : Menu(menu)->actions()) {
-      if (a->text() == text) return a;
-    }
-    ADD_FAILURE() << "no item " << text.toStdString();
-    return nullptr;
-  }
+  QAction* Item(int menu, const QString& text) { return gui::testing::MenuItem(Menu(menu), text); }
   std::vector<QString> StatusTexts() {
     std::vector<QString> texts;
     for (QLabel* l : WidgetOf(app.Bars()->Status())->findChildren<QLabel*>()) texts.push_back(l->text());

@@ -46,13 +46,7 @@ class ViewerWindow : public QtFixture {
     return texts;
   }
   QMenu* Menu(int index) { return bar->actions().at(index)->menu(); }
-  QAction* Item(int menu, const QString& text) {
-    for (QAction* a : Menu(menu)->actions()) {
-      if (a->text() == text) return a;
-    }
-    ADD_FAILURE() << "no item " << text.toStdString();
-    return nullptr;
-  }
+  QAction* Item(int menu, const QString& text) { return gui::testing::MenuItem(Menu(menu), text); }
   std::vector<QAction*> Buttons() {
     std::vector<QAction*> buttons;
     auto* tools = dynamic_cast<QToolBar*>(WidgetOf(&frame->CoolBar().ToolBar()));
