@@ -6,7 +6,10 @@
 // at the sender by reason, at the receiver by reason - so that the totals
 // add up to what the clients tried to send.
 //
-//   build/<dir>/bin/trace_load [--clients N] [--records M] [--text BYTES]
+//   build/<dir>/bin/trace_load [--clients N] [--records M] [--text BYTES] [--rate R]
+//
+// --rate paces each client to R records per second (default: as fast as it
+// can), to see what a viewer keeps up with.
 //
 // Runs in a private socket directory and settings folder under /tmp; the
 // viewer keeps what it receives in memory only (channels show, no files).
@@ -23,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lorvex/lorvex_app.h"
@@ -41,6 +45,7 @@ struct Options {
   int clients = 4;
   int records = 20000;  // per client
   int text = 60;        // bytes of trace text per record
+  int rate = 0;         // records per second per client; 0: as fast as it can
 };
 
 // What one client reports back through its pipe.
@@ -62,8 +67,9 @@ Options Parse(int argc, char** argv) {
     if (flag == "--clients") o.clients = std::max(1, value);
     else if (flag == "--records") o.records = std::max(1, value);
     else if (flag == "--text") o.text = std::clamp(value, 0, 200);
+    else if (flag == "--rate") o.rate = std::max(0, value);
     else {
-      std::fprintf(stderr, "usage: %s [--clients N] [--records M] [--text BYTES]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--clients N] [--records M] [--text BYTES] [--rate R]\n", argv[0]);
       std::exit(2);
     }
   }
@@ -77,6 +83,8 @@ Options Parse(int argc, char** argv) {
   lorvex::TraceClient client(std::make_unique<plat::ipc::TraceSender>(socketPath), "client" + std::to_string(index));
   const auto begin = Clock::now();
   for (int i = 0; i < o.records; ++i) {
+    // Paced: record i is due at i / rate seconds after the start.
+    if (o.rate > 0 && i % 50 == 0) std::this_thread::sleep_until(begin + std::chrono::microseconds(1000000LL * i / o.rate));
     std::string text = std::to_string(i) + ' ';
     text.resize(static_cast<std::size_t>(o.text), 'x');
     client.Trace(1 + (i % kTraceChannels), text.c_str());
@@ -187,8 +195,11 @@ int main(int argc, char** argv) {
   const std::uint64_t rows = static_cast<std::uint64_t>(view->GetItemCount());
   const std::uint64_t unaccounted = total.sent - rs.delivered - rs.TotalRejected();
 
-  std::printf("trace load: %d clients x %d records, %d bytes of text each; kernel datagram queue %s\n", o.clients,
-              o.records, o.text, KernelQueueLength().c_str());
+  std::printf("trace load: %d clients x %d records, %d bytes of text each, %s"
+              " (an unconnected datagram socket would queue %s)\n",
+              o.clients, o.records, o.text,
+              o.rate > 0 ? (std::to_string(o.rate) + " records/s per client").c_str() : "as fast as they can",
+              KernelQueueLength().c_str());
   std::printf("  attempted   %10llu\n", static_cast<unsigned long long>(total.attempted));
   std::printf("  sent        %10llu   %12.0f records/s (slowest client %.3f s)\n",
               static_cast<unsigned long long>(total.sent), PerSecond(total.sent, sendSeconds), sendSeconds);
