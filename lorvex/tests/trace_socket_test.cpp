@@ -6,7 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <poll.h>
+#include <sys/inotify.h>
+
 #include "ipc_test_support.h"
+#include "process_support.h"
 #include "platform/ipc/trace_sender.h"
 #include "viewer_fixture.h"
 
@@ -176,6 +180,37 @@ TEST_F(ViewerSocket, ASocketLeftByAViewerThatDiedIsReplaced) {
   EXPECT_EQ(Row(0)[3], "after the crash");
   End();
   EXPECT_FALSE(ipc_test::Exists(SocketPath())) << "an ended viewer leaves its socket behind";
+}
+
+TEST_F(ViewerSocket, TheSocketOfAViewerProgramThatWasKilledIsTakenOverByTheNextViewer) {
+  ASSERT_TRUE(plat::ipc::MakePrivateDirectory(socketDir).ok());
+  const int notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(::inotify_add_watch(notify, socketDir.c_str(), IN_CREATE), 0);
+  test_support::Child killed({LORVEX_PROGRAM, "--headless"});
+  // The socket is made when the program has started up.
+  bool bound = false;
+  for (pollfd p{notify, POLLIN, 0}; !bound && ::poll(&p, 1, test_support::kChildTimeoutMs) > 0;) {
+    alignas(inotify_event) char events[4096];
+    const ssize_t n = ::read(notify, events, sizeof events);
+    for (ssize_t at = 0; at < n;) {
+      const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+      if (e->len > 0 && std::string(e->name) == plat::ipc::kSocketFileName) bound = true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+    }
+  }
+  ::close(notify);
+  ASSERT_TRUE(bound) << "the viewer program never bound its socket";
+  ::kill(killed.Pid(), SIGKILL);
+  EXPECT_EQ(killed.Wait(test_support::kChildTimeoutMs), 128 + SIGKILL);
+  ASSERT_TRUE(ipc_test::Exists(SocketPath())) << "nothing stale to take over";
+
+  CLorvexApp& a = Start();
+  ASSERT_TRUE(a.TraceSocket.Receiving());
+  plat::ipc::TraceSender client(SocketPath());
+  ASSERT_TRUE(client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~after the kill"));
+  Pump();
+  ASSERT_EQ(List().GetItemCount(), 1);
+  EXPECT_EQ(Row(0)[3], "after the kill");
 }
 
 TEST_F(ViewerSocket, AViewerThatCannotTrustItsSocketDirectorySaysWhy) {
