@@ -163,17 +163,23 @@ class FrameView : public TypedView<FrameWidget> {
   void BuildMenu(afx::CFrameWnd& frame) {
     bar_->clear();
     actions_.clear();
+    for (QMenu* m : menus_) {
+      if (m) m->deleteLater();  // one of its actions may be running
+    }
+    menus_.clear();
     const std::uint64_t id = id_;
     QtBackend* b = &backend_;
     const auto& popups = frame.GetMenu().Items();
     for (std::size_t i = 0; i < popups.size(); ++i) {
       const afx::CMenu::Item& popup = popups[i];
       QMenu* menu = bar_->addMenu(ToQString(popup.text));
+      menus_.emplace_back(menu);
       const int index = static_cast<int>(i);
       // The items take their command states as the menu opens.
-      QObject::connect(menu, &QMenu::aboutToShow, [this, b, id, index] {
+      QObject::connect(menu, &QMenu::aboutToShow, [b, id, index] {
         Act<afx::CFrameWnd>(*b, id, [index](afx::CFrameWnd* f) { f->OnInitMenuPopup(index); });
-        if (auto* f = Live<afx::CFrameWnd>(id)) UpdateActions(*f);
+        auto* view = dynamic_cast<FrameView*>(b->FindView(id));
+        if (auto* f = Live<afx::CFrameWnd>(id); f && view) view->UpdateActions(*f);
       });
       QObject::connect(menu, &QMenu::aboutToHide, [b, id] {
         Act<afx::CFrameWnd>(*b, id, [](afx::CFrameWnd* f) { f->OnMenuSelect(0); });
@@ -233,6 +239,7 @@ class FrameView : public TypedView<FrameWidget> {
   QMenuBar* bar_ = nullptr;
   QSize client_size_;
   std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
+  std::vector<QPointer<QMenu>> menus_;
   std::vector<std::unique_ptr<QShortcut>> shortcuts_;
 };
 
