@@ -432,6 +432,80 @@ void BitBtnHelp(QPainter& p, const QRectF& r) {
   p.drawText(r, Qt::AlignCenter, "?");
 }
 
+// Tool bar 128 of the viewer, one 16 x 15 image per button: save as, print,
+// clear the list, start, stop, about.
+void LorvexToolBar(QPainter& p, const QRectF&) {
+  p.setRenderHint(QPainter::Antialiasing);
+  const auto cell = [](int i) { return QRectF(16.0 * i, 0, 16, 15); };
+  // Save as: a disk with its shutter and label, a pencil over its corner.
+  {
+    const QRectF r = cell(0).adjusted(1.5, 1.5, -3.5, -1.5);
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(QColor(40, 80, 170));
+    p.drawRect(r);
+    p.setBrush(QColor(205, 205, 215));
+    p.drawRect(QRectF(r.left() + 3, r.top(), r.width() - 6, 4));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(r.left() + 2, r.top() + 7, r.width() - 4, r.height() - 7));
+    Pen(p, QColor(200, 120, 20), 2);
+    p.drawLine(QPointF(r.right() - 1, r.bottom() - 1), QPointF(r.right() + 2.5, r.top() + 5));
+  }
+  // Print: the printer with a sheet coming out.
+  {
+    const QRectF r = cell(1);
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(r.left() + 4.5, r.top() + 1.5, 7, 5));
+    p.setBrush(QColor(150, 150, 160));
+    p.drawRoundedRect(QRectF(r.left() + 1.5, r.top() + 6.5, 13, 5), 1, 1);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(r.left() + 4.5, r.top() + 10.5, 7, 3.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 200, 60));
+    p.drawEllipse(QRectF(r.left() + 11.5, r.top() + 7.5, 2, 2));
+  }
+  // Clear the list: its lines, crossed out in red.
+  {
+    const QRectF r = cell(2);
+    Pen(p, QColor(90, 90, 100), 1.5);
+    for (int i = 0; i < 4; ++i) {
+      const qreal y = r.top() + 2.5 + i * 3.2;
+      p.drawLine(QPointF(r.left() + 1.5, y), QPointF(r.left() + 12, y));
+    }
+    Pen(p, QColor(210, 30, 30), 2.2);
+    p.drawLine(QPointF(r.left() + 6, r.top() + 5), QPointF(r.left() + 14.5, r.top() + 13.5));
+    p.drawLine(QPointF(r.left() + 14.5, r.top() + 5), QPointF(r.left() + 6, r.top() + 13.5));
+  }
+  // Start: a green arrow head.
+  {
+    const QRectF r = cell(3);
+    QPolygonF play;
+    play << QPointF(r.left() + 4, r.top() + 2) << QPointF(r.left() + 13, r.top() + 7.5)
+         << QPointF(r.left() + 4, r.top() + 13);
+    p.setPen(QPen(QColor(10, 100, 20), 1));
+    p.setBrush(QColor(40, 190, 60));
+    p.drawPolygon(play);
+  }
+  // Stop: a red square.
+  {
+    const QRectF r = cell(4);
+    p.setPen(QPen(QColor(120, 10, 10), 1));
+    p.setBrush(QColor(215, 40, 40));
+    p.drawRect(QRectF(r.left() + 3.5, r.top() + 3, 9, 9));
+  }
+  // About: the letter i on a blue disc.
+  {
+    const QRectF r = cell(5);
+    p.setPen(QPen(QColor(20, 50, 130), 1));
+    p.setBrush(QColor(50, 100, 210));
+    p.drawEllipse(QRectF(r.left() + 1.5, r.top() + 0.5, 13, 13));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(r.left() + 7, r.top() + 2.8, 2, 2));
+    p.drawRect(QRectF(r.left() + 7, r.top() + 5.8, 2, 5.5));
+  }
+}
+
 const std::vector<PictureEntry> kTable = {
     {"SPLASH_Kestrum", 489, 367, Splash},
     {"CHOOSER_Calvory", 96, 72, ChooserCalvory},
@@ -471,6 +545,7 @@ const std::vector<PictureEntry> kTable = {
     {"LED", 15, 15, Led},
     {"BUS_HLine", 845, 13, BusHLine},
     {"BUS_VLine", 14, 285, BusVLine},
+    {"LorvexToolBar", 96, 15, LorvexToolBar},
     // The standard pictures of the bit-button kinds.
     {"BITBTN_OK", 16, 16, BitBtnOk},
     {"BITBTN_Cancel", 16, 16, BitBtnCancel},

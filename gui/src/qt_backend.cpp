@@ -202,10 +202,10 @@ void QtBackend::ComponentsChanged() {
   const std::set<std::uint64_t> touched = std::move(touched_);
   touched_.clear();
   for (std::uint64_t id : touched) {
-    auto* form = dynamic_cast<vcl::TForm*>(Component::FromId(id));
-    View* v = form ? FindView(id) : nullptr;
-    if (!v || !v->Widget() || !v->Widget()->isVisible()) continue;
-    UpdateFormMask(v, *form);
+    auto* window = dynamic_cast<plat::Window*>(Component::FromId(id));
+    View* v = window ? FindView(id) : nullptr;
+    if (!v || !v->Widget() || !v->Widget()->isWindow() || !v->Widget()->isVisible()) continue;
+    if (auto* form = dynamic_cast<vcl::TForm*>(window)) UpdateFormMask(v, *form);
     ScreenshotSoon(id);
   }
 }
@@ -477,7 +477,7 @@ std::vector<std::string> QtBackend::SaveScreenshots(const std::string& folder) {
   std::vector<std::string> written;
   for (const auto& [id, view] : views_) {
     QWidget* w = view->Widget();
-    if (!w || !w->isWindow() || !w->isVisible() || !dynamic_cast<vcl::TForm*>(Component::FromId(id))) continue;
+    if (!w || !w->isWindow() || !w->isVisible() || !dynamic_cast<plat::Window*>(Component::FromId(id))) continue;
     const std::string path = ScreenshotPath(folder, FromQString(w->objectName()));
     if (w->grab().save(QString::fromStdString(path))) written.push_back(path);
   }

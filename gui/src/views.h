@@ -51,6 +51,9 @@ struct Rendering {
 // Most derived classes first; the first match renders a component.
 const std::vector<Rendering>& Renderings();
 const Rendering* RenderingFor(plat::Component& c);
+// Renderings of another façade's classes, tried before the table (the
+// latest added first). Added at start, before anything is mirrored.
+void AddRenderings(const std::vector<Rendering>& renderings);
 
 // Whether w lies on a form the core has disabled (its input goes nowhere).
 bool InputBlocked(const QWidget* w);

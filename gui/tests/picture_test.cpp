@@ -46,6 +46,19 @@ TEST_F(PictureTest, EveryNameTheProgramsLoadHasItsOwnPicture) {
   EXPECT_NE(gui::RenderPicture("REC_EMPTY", QSize(48, 48)).toImage(), gui::RenderPicture("REC_ITEM", QSize(48, 48)).toImage());
 }
 
+TEST_F(PictureTest, TheViewersToolBarStripHoldsOneImagePerButton) {
+  ASSERT_TRUE(gui::FindPicture("LorvexToolBar"));
+  EXPECT_EQ(gui::PictureSize("LorvexToolBar"), QSize(96, 15));
+  const QImage strip = gui::RenderPicture("LorvexToolBar").toImage();
+  std::vector<QImage> seen;
+  for (int i = 0; i < 6; ++i) {
+    const QImage cell = strip.copy(16 * i, 0, 16, 15);
+    EXPECT_GT(DrawnPixels(cell), 25) << "image " << i << " draws (almost) nothing";
+    for (const QImage& other : seen) EXPECT_NE(cell, other) << "image " << i << " looks like another";
+    seen.push_back(cell);
+  }
+}
+
 TEST_F(PictureTest, AnUnknownNameGetsAPlaceholder) {
   EXPECT_FALSE(gui::FindPicture("NOT_A_PICTURE"));
   const QImage img = gui::RenderPicture("NOT_A_PICTURE", QSize(80, 40)).toImage();

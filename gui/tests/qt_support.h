@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QWidget>
 
 #include <cstdlib>
@@ -32,6 +33,15 @@ inline void EnsureQApplication() {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   static QApplication* app = new QApplication(Argc(), Argv());  // lives to the end of the process
   (void)app;
+}
+
+// The item of a menu with that text (mnemonic marks included), or null.
+inline QAction* MenuItem(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions()) {
+    if (a->text() == text) return a;
+  }
+  ADD_FAILURE() << "no item " << text.toStdString();
+  return nullptr;
 }
 
 class QtFixture : public ::testing::Test {

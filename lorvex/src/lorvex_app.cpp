@@ -34,6 +34,7 @@ CLorvexApp* LorvexApp() { return dynamic_cast<CLorvexApp*>(afx::AfxGetApp()); }
 CLorvexApp::CLorvexApp() : afx::CWinApp(kLorvexAppName) {}
 
 CLorvexApp::~CLorvexApp() {
+  TraceSocket.Close();
   TraceEntries.clear();
   RowMap.clear();
   for (TraceIdSettings& s : IdSettings) s = TraceIdSettings{};
@@ -50,6 +51,7 @@ const afx::MessageMap* CLorvexApp::GetMessageMap() const {
 }
 
 afx::BOOL CLorvexApp::InitInstance() {
+  RegisterLorvexResources();
   afx::CCommandLineInfo first;
   ParseCommandLine(first);
   CLogoWnd::EnableLogo(first.m_bShowSplash);
@@ -79,6 +81,10 @@ afx::BOOL CLorvexApp::InitInstance() {
   m_pMainWnd->ShowWindow(afx::SW_SHOW);
   m_pMainWnd->UpdateWindow();
 
+  // Trace messages come in from now on; a viewer started for a client does
+  // not trouble the person when another viewer has the socket.
+  TraceSocket.Open(!(cmdInfo.m_bRunEmbedded || cmdInfo.m_bRunAutomated));
+
   RegisterInstalledComponent("Lorvex", "Lorvex Debugging Tool", nullptr);
   return afx::TRUE;
 }
@@ -89,6 +95,7 @@ afx::BOOL CLorvexApp::PreTranslateMessage(afx::MSG* msg) {
 }
 
 int CLorvexApp::ExitInstance() {
+  TraceSocket.Close();
   if (settingsLoaded_) WriteSettings();
   return CWinApp::ExitInstance();
 }

@@ -142,22 +142,6 @@ afx::BOOL CLorvexDoc::OnSaveDocument(const std::string& path) {
 }
 
 // ---------------------------------------------------------------- rows and files
-void FillTraceRow(ITraceListView& list, int row, const CTraceEntry& entry, const CLorvexApp& app) {
-  const struct {
-    int flag;
-    const std::string& text;
-  } columns[] = {{app.Name, entry.process}, {app.Datum, entry.date}, {app.Uhrzeit, entry.time},
-                 {app.Ausgabewert, entry.text}};
-  int column = 0;
-  int index = row;
-  for (const auto& c : columns) {
-    if (!c.flag) continue;
-    if (column == 0) index = list.InsertItem(row, c.text);
-    else list.SetItemText(index, column, c.text);
-    ++column;
-  }
-}
-
 TraceFileLocation MapTraceFilePath(const std::string& stored) {
   std::string path = stored;
   for (char& c : path) {

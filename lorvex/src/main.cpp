@@ -1,5 +1,6 @@
 // The trace viewer.
 #include "gui/backend_choice.h"
+#include "gui/frame_rendering.h"
 #include "lorvex/lorvex_app.h"
 #include "platform/application.h"
 #include "platform/session_end.h"
@@ -10,9 +11,13 @@ int main(int argc, char** argv) {
   plat::BlockSessionEndSignals();
 
   plat::Application loop;
+  gui::UseFrameRenderings();
   gui::InstallBackend(loop, argc, argv);
-  plat::OnSessionEnd(loop, [] {
+  plat::OnSessionEnd(loop, [&loop] {
     if (afx::CWnd* main = afx::AfxGetMainWnd()) main->DestroyWindow();
+    // A box or dialog still open (the note that another viewer receives,
+    // shown at start) ends with it, so the program does end.
+    loop.Terminate();
   });
 
   CLorvexApp theApp;

@@ -52,7 +52,7 @@ TEST_F(ViewerOnTheBus, TheSixMethodsReachTheDocumentWithTheirArgumentsAndAnswerT
   EXPECT_EQ(a.TraceEntries[0]->id, 5);
   EXPECT_EQ(a.TraceEntries[0]->GetProcess(), "scr\xc3\xafpt");
   EXPECT_EQ(a.TraceEntries[0]->GetText(), "a\tb");
-  EXPECT_EQ(View()->Rows().at(0), (std::vector<std::string>{"scr\xc3\xafpt", "2024-02-01", "12:00", "a\tb"}));
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"scr\xc3\xafpt", "2024-02-01", "12:00", "a\tb"}));
   EXPECT_EQ(ReadFile(file), " scr\xc3\xafpt 2024-02-01 12:00 a\tb\r\n");
   // Out of range: still true, and channel 1 files it.
   EXPECT_EQ(Call("SetIDColor", {"31", "1"}), "(true,)");
@@ -97,6 +97,8 @@ class ActivatedViewers : public ::testing::Test {
   test_support::ScopedEnv home{"HOME", dir.path().c_str()};
   test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
   test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
+  // The viewers the bus starts try the socket too: a private one, not the user's.
+  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
   std::string services = dir.path() + "/services";
   test_support::PrivateBus bus{dir.path(), services};
 };
@@ -153,6 +155,9 @@ TEST(TwoViewers, EndingTogetherLeaveAReadableStoreWithOneOfTheirValuesPerName) {
   test_support::ScopedEnv home{"HOME", dir.path().c_str()};
   test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
   test_support::ScopedEnv noBus{"DBUS_SESSION_BUS_ADDRESS", nullptr};
+  // The second viewer finds the first one's socket and says so in a box;
+  // the end of the session ends it all the same.
+  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", dir.File("sock").c_str()};
 
   plat::Registry registry;
   const std::string ids = "Software\\TRACE\\Lorvex\\IDS";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lorvex/resource.h"
+#include "lorvex/trace_socket.h"
 #include "platform/afx/app.h"
 #include "platform/afx/automation.h"
 
@@ -59,6 +60,8 @@ class CLorvexApp : public afx::CWinApp {
   std::vector<std::unique_ptr<CTraceEntry>> TraceEntries;
   std::map<unsigned int, unsigned int> RowMap;
   int Stopped = 0;
+  // Where trace messages from other processes come in (opened at start).
+  CTraceSocket TraceSocket;
 
   const afx::MessageMap* GetMessageMap() const override;
   afx::BOOL InitInstance() override;

@@ -65,9 +65,17 @@ const MessageMap* CWinApp::GetMessageMap() const {
 
 int CWinApp::Run() {
   if (plat::Application* loop = plat::Application::Current()) {
-    loop->RunLoopUntil([this] { return m_pMainWnd == nullptr; });
+    loop->RunLoopUntil([this] {
+      if (m_pMainWnd) OnIdle(0);
+      return m_pMainWnd == nullptr;
+    });
   }
   return ExitInstance();
+}
+
+BOOL CWinApp::OnIdle(long) {
+  if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) frame->OnIdleUpdateCmdUI();
+  return FALSE;
 }
 
 int CWinApp::ExitInstance() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/afx/app.h"
+#include "platform/afx/bars.h"
 #include "platform/afx/document.h"
 
 namespace afx {
@@ -26,6 +27,20 @@ bool IsInputMessage(UINT m) {
   }
 }
 
+// The modifier keys of the key message being dispatched.
+std::uint8_t gKeyModifiers = 0;
+
+// Nominal sizes of what the window manager adds around a top-level frame.
+constexpr int kFrameBorder = 4, kFrameCaption = 23, kFrameMenuBar = 20;
+
+// Runs the command unless its state says disabled; answers whether it ran.
+bool SendEnabledCommand(CFrameWnd* frame, UINT id, bool queued) {
+  if (!frame || id == 0 || !frame->UpdateCommandState(id).enabled) return false;
+  if (queued) return DispatchQueuedMessage(MSG{frame, WM_COMMAND, id, 0});
+  frame->SendMessage(WM_COMMAND, static_cast<WPARAM>(id) | (WPARAM{1} << 16));
+  return true;
+}
+
 // The child windows of w that are afx windows, by id (a destroyed one is skipped later).
 std::vector<std::uint64_t> ChildWindowIds(const plat::Window& w) {
   std::vector<std::uint64_t> ids;
@@ -47,6 +62,13 @@ bool DispatchQueuedMessage(const MSG& msg) {
   if (!w) return false;
   w->SendMessage(copy.message, copy.wParam, copy.lParam);
   return true;
+}
+
+short GetKeyState(int virtualKey) {
+  const std::uint8_t bit = virtualKey == VK_SHIFT ? FSHIFT : virtualKey == VK_CONTROL ? FCONTROL
+                           : virtualKey == VK_MENU  ? FALT
+                                                    : 0;
+  return (gKeyModifiers & bit) != 0 ? static_cast<short>(0x8000) : static_cast<short>(0);
 }
 
 // ---------------------------------------------------------------- CWnd
@@ -124,7 +146,11 @@ void CWnd::GetWindowRect(RECT& rect) const {
   rect.bottom = Top + Height;
 }
 
-void CWnd::MoveWindow(int x, int y, int width, int height) { SetBounds(x, y, width, height); }
+void CWnd::MoveWindow(int x, int y, int width, int height) {
+  const bool resized = width != Width || height != Height;
+  SetBounds(x, y, width, height);
+  if (resized && created_) SendMessage(WM_SIZE, SIZE_RESTORED, MakeLParam(ClientWidth, ClientHeight));
+}
 
 BOOL CWnd::ShowWindow(int cmd) {
   const bool was = Visible;
@@ -190,6 +216,16 @@ void CWnd::DefaultHandler(plat::Message& m) {
   m.result = Default(m);
 }
 
+LRESULT CWnd::ReflectNotify(NMHDR& notification) {
+  const MessageMapEntry* e = GetMessageMap()->Find(EntryKind::kNotifyReflect, notification.code);
+  if (!e) return 0;
+  LRESULT result = 0;
+  auto call = [&] { result = e->call(*this, 0, reinterpret_cast<LPARAM>(&notification), nullptr); };
+  if (plat::Application* loop = Loop()) loop->Dispatch(call);
+  else call();
+  return result;
+}
+
 LRESULT CWnd::Default(plat::Message& m) {
   if (m.msg == WM_CLOSE) {
     DestroyWindow();
@@ -229,9 +265,16 @@ BOOL CView::OnCmdMsg(UINT id, CmdCode code, CCmdUI* ui, bool probe) {
 void CView::PostNcDestroy() { Free(); }
 
 // ---------------------------------------------------------------- CFrameWnd
+CFrameWnd::CFrameWnd() : menu_(std::make_shared<CMenu>()) { menu_->SetOwner(this); }
+
 const MessageMap* CFrameWnd::GetMessageMap() const {
   static const MessageMap map{CWnd::GetMessageMap(),
-                              {OnMessage(WM_CREATE, &CFrameWnd::OnCreate), OnMessage(WM_CLOSE, &CFrameWnd::OnClose)}};
+                              {OnMessage(WM_CREATE, &CFrameWnd::OnCreate), OnMessage(WM_CLOSE, &CFrameWnd::OnClose),
+                               OnMessage(WM_SIZE, &CFrameWnd::OnSizeMessage),
+                               afx::OnCommand(AFX_IDW_TOOLBAR, &CFrameWnd::OnViewToolBar),
+                               afx::OnCommand(AFX_IDW_STATUS_BAR, &CFrameWnd::OnViewStatusBar),
+                               OnUpdateCommand(AFX_IDW_TOOLBAR, &CFrameWnd::OnUpdateViewToolBar),
+                               OnUpdateCommand(AFX_IDW_STATUS_BAR, &CFrameWnd::OnUpdateViewStatusBar)}};
   return &map;
 }
 
@@ -240,7 +283,10 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
   return TRUE;
 }
 
-BOOL CFrameWnd::LoadFrame(UINT, std::uint32_t style, CWnd* parent, CCreateContext* context) {
+BOOL CFrameWnd::LoadFrame(UINT resourceId, std::uint32_t style, CWnd* parent, CCreateContext* context) {
+  // A resource without menu or accelerators leaves the frame without them.
+  menu_->LoadMenu(resourceId);
+  if (const std::vector<AccelEntry>* table = AfxFindAccelerators(resourceId)) accelerators_ = *table;
   if (context && context->m_pNewDocTemplate) {
     std::string title;
     context->m_pNewDocTemplate->GetDocString(title, CDocTemplate::windowTitle);
@@ -297,6 +343,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible) {
   if (CView* view = GetActiveView()) view->OnInitialUpdate();
   (void)doc;
   OnUpdateFrameTitle(TRUE);
+  RecalcLayout();
+  OnMenuSelect(0);
   if (makeVisible) ShowWindow(SW_SHOW);
 }
 
@@ -333,5 +381,165 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::PostNcDestroy() { Free(); }
+
+int CFrameWnd::FrameWidth() const { return (Style & WS_CHILD) ? 0 : 2 * kFrameBorder; }
+
+int CFrameWnd::FrameHeight() const {
+  if (Style & WS_CHILD) return 0;
+  return 2 * kFrameBorder + kFrameCaption + (menu_->Items().empty() ? 0 : kFrameMenuBar);
+}
+
+UINT CFrameWnd::TranslateAccelerator(std::uint16_t key, std::uint8_t modifiers) const {
+  const std::uint8_t mask = FSHIFT | FCONTROL | FALT;
+  for (const AccelEntry& a : accelerators_) {
+    if (a.key == key && (a.fVirt & mask) == (modifiers & mask)) return a.cmd;
+  }
+  return 0;
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
+  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+  std::uint8_t modifiers = 0;
+  if (GetKeyState(VK_SHIFT) < 0) modifiers |= FSHIFT;
+  if (GetKeyState(VK_CONTROL) < 0) modifiers |= FCONTROL;
+  if (GetKeyState(VK_MENU) < 0) modifiers |= FALT;
+  const UINT id = TranslateAccelerator(static_cast<std::uint16_t>(msg->wParam), modifiers);
+  if (id == 0) return FALSE;
+  // The key is the accelerator's, whether or not its command is enabled now.
+  SendEnabledCommand(this, id, false);
+  return TRUE;
+}
+
+LRESULT CFrameWnd::OnSizeMessage(WPARAM, LPARAM) {
+  RecalcLayout();
+  return 0;
+}
+
+void CFrameWnd::RecalcLayout() {
+  RECT r{0, 0, std::max(0, ClientWidth.Get()), std::max(0, ClientHeight.Get())};
+  for (int i = 0; i < GetControlCount(); ++i) {
+    auto* bar = dynamic_cast<CControlBar*>(Controls(i));
+    if (!bar || !bar->Visible) continue;
+    const DWORD align = bar->GetBarStyle() & CBRS_ALIGN_ANY;
+    const bool horizontal = align == CBRS_ALIGN_TOP || align == CBRS_ALIGN_BOTTOM;
+    if (!horizontal && align != CBRS_ALIGN_LEFT && align != CBRS_ALIGN_RIGHT) continue;
+    const CSize size = bar->CalcFixedLayout(TRUE, horizontal ? TRUE : FALSE);
+    if (horizontal) {
+      const int h = std::clamp(size.cy, 0, r.Height());
+      const int top = align == CBRS_ALIGN_TOP ? r.top : r.bottom - h;
+      bar->MoveWindow(r.left, top, r.Width(), h);
+      if (align == CBRS_ALIGN_TOP) r.top += h;
+      else r.bottom -= h;
+    } else {
+      const int w = std::clamp(size.cx, 0, r.Width());
+      const int left = align == CBRS_ALIGN_LEFT ? r.left : r.right - w;
+      bar->MoveWindow(left, r.top, w, r.Height());
+      if (align == CBRS_ALIGN_LEFT) r.left += w;
+      else r.right -= w;
+    }
+  }
+  if (CView* view = GetActiveView()) view->MoveWindow(r.left, r.top, r.Width(), r.Height());
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT id) const {
+  for (int i = 0; i < GetControlCount(); ++i) {
+    auto* bar = dynamic_cast<CControlBar*>(Controls(i));
+    if (bar && bar->GetDlgCtrlID() == id) return bar;
+  }
+  return nullptr;
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL) {
+  if (!bar) return;
+  bar->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  RecalcLayout();
+}
+
+void CFrameWnd::ToggleBar(UINT id) {
+  if (CControlBar* bar = GetControlBar(id)) ShowControlBar(bar, bar->Visible ? FALSE : TRUE, FALSE);
+}
+
+void CFrameWnd::CheckBar(UINT id, CCmdUI* ui) {
+  CControlBar* bar = GetControlBar(id);
+  ui->Enable(bar ? TRUE : FALSE);
+  ui->SetCheck(bar && bar->Visible ? 1 : 0);
+}
+
+void CFrameWnd::OnViewToolBar() { ToggleBar(AFX_IDW_TOOLBAR); }
+void CFrameWnd::OnViewStatusBar() { ToggleBar(AFX_IDW_STATUS_BAR); }
+void CFrameWnd::OnUpdateViewToolBar(CCmdUI* ui) { CheckBar(AFX_IDW_TOOLBAR, ui); }
+void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* ui) { CheckBar(AFX_IDW_STATUS_BAR, ui); }
+
+void CFrameWnd::SetMessageText(const std::string& text) {
+  auto* status = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR));
+  if (status && status->GetCount() > 0 && status->Panes()[0].id == ID_SEPARATOR) status->SetPaneText(0, text);
+}
+
+std::string CFrameWnd::GetMessageText() const {
+  auto* status = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR));
+  return status ? status->GetPaneText(0) : std::string();
+}
+
+void CFrameWnd::OnMenuSelect(UINT id) {
+  SetMessageText(id == 0 ? AfxFindString(AFX_IDS_IDLEMESSAGE).value_or("") : CommandPrompt(id));
+}
+
+void CFrameWnd::OnInitMenuPopup(int index) {
+  const auto& items = menu_->Items();
+  if (index < 0 || index >= static_cast<int>(items.size()) || !items[static_cast<std::size_t>(index)].popup) return;
+  std::vector<UINT> ids;
+  for (const CMenu::Item& item : items[static_cast<std::size_t>(index)].items) {
+    if (!item.separator && !item.popup) ids.push_back(item.id);
+  }
+  for (UINT id : ids) {
+    const CommandState state = UpdateCommandState(id);
+    menu_->EnableMenuItem(id, MF_BYCOMMAND | (state.enabled ? MF_ENABLED : MF_GRAYED));
+    menu_->CheckMenuItem(id, MF_BYCOMMAND | (state.checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI() {
+  for (int i = 0; i < GetControlCount(); ++i) {
+    if (auto* bar = dynamic_cast<CControlBar*>(Controls(i)); bar && bar->Visible) bar->OnUpdateCmdUI(this, TRUE);
+  }
+}
+
+// ---------------------------------------------------------------- what a person does
+namespace person {
+
+bool ChooseCommand(CFrameWnd* frame, UINT id) {
+  if (!frame) return false;
+  AfxOleSetUserCtrl(TRUE);
+  return SendEnabledCommand(frame, id, true);
+}
+
+bool PressKey(CWnd* w, std::uint16_t key, std::uint8_t modifiers) {
+  if (!w) return false;
+  const std::uint8_t before = gKeyModifiers;
+  gKeyModifiers = modifiers;
+  const bool delivered = DispatchQueuedMessage(MSG{w, (modifiers & FALT) ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0});
+  gKeyModifiers = before;
+  return delivered;
+}
+
+void Resize(CWnd* w, int clientWidth, int clientHeight) {
+  if (!w) return;
+  const int width = std::max(0, clientWidth) + (w->Width - w->ClientWidth);
+  const int height = std::max(0, clientHeight) + (w->Height - w->ClientHeight);
+  if (width == w->Width && height == w->Height) return;
+  w->MoveWindow(w->Left, w->Top, width, height);
+}
+
+void Move(CWnd* w, int left, int top) {
+  if (!w) return;
+  w->Left = left;
+  w->Top = top;
+}
+
+void Close(CWnd* w) {
+  if (w) w->SendMessage(WM_CLOSE);
+}
+
+}  // namespace person
 
 }  // namespace afx

@@ -10,9 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace plat::ipc;
   DecodeResult r = Decode({data, size});
   if (!r.ok()) return 0;
-  auto again = Encode(r.message.message, r.message.wparam, r.message.lparam, r.message.text);
+  auto again = Encode(r.message.message, r.message.wparam, r.message.lparam, r.message.text, r.sent);
   if (!again) std::abort();
   DecodeResult back = Decode(again->view());
-  if (!back.ok() || !(back.message == r.message)) std::abort();
+  if (!back.ok() || !(back.message == r.message) || back.sent != r.sent) std::abort();
   return 0;
 }

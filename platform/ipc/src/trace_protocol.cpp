@@ -1,5 +1,7 @@
 #include "platform/ipc/trace_protocol.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,7 +17,7 @@ static_assert(std::all_of(kNames.begin(), kNames.end(),
 
 constexpr std::array<std::string_view, kRejectCount> kRejectNames = {
     "truncated", "oversized", "bad magic", "old version", "new version", "unknown message",
-    "malformed", "text too long", "no credentials", "foreign user", "control data",
+    "malformed", "text too long", "no credentials", "foreign user", "control data", "too many senders",
 };
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -31,6 +33,12 @@ class Reader {
   std::uint16_t U16() {
     auto v = static_cast<std::uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
     pos_ += 2;
+    return v;
+  }
+  std::uint64_t U64() {
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | bytes_[pos_ + static_cast<std::size_t>(i)];
+    pos_ += 8;
     return v;
   }
   std::int32_t I32() {
@@ -61,6 +69,9 @@ class Writer {
   void I32(std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
     for (int i = 0; i < 4; ++i, v >>= 8) U8(static_cast<std::uint8_t>(v));
+  }
+  void U64(std::uint64_t v) {
+    for (int i = 0; i < 8; ++i, v >>= 8) U8(static_cast<std::uint8_t>(v));
   }
   void Text(std::string_view s) {
     if (s.empty()) return;  // an empty view may carry no pointer at all
@@ -112,8 +123,14 @@ std::string_view CutToAtom(std::string_view text) {
   return text.substr(0, cut);
 }
 
+std::uint64_t MonotonicNanoseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u + static_cast<std::uint64_t>(t.tv_nsec);
+}
+
 std::optional<Datagram> Encode(TraceMessage message, std::int32_t wparam, std::int32_t lparam,
-                               std::string_view text) {
+                               std::string_view text, std::uint64_t sent) {
   std::string_view atom;
   if (message == TraceMessage::kSetFileName) {
     atom = UpToNul(text);
@@ -133,6 +150,7 @@ std::optional<Datagram> Encode(TraceMessage message, std::int32_t wparam, std::i
   w.I32(UsesLParam(message) ? lparam : 0);
   w.U8(static_cast<std::uint8_t>(atom.size()));
   w.Text(atom);
+  w.U64(sent);
   return d;
 }
 
@@ -168,9 +186,12 @@ DecodeResult Decode(std::span<const std::uint8_t> bytes) {
   if (text_length > kMaxAtomText) return fail(Reject::kTextTooLong);
   if (!in.Has(text_length)) return fail(Reject::kTruncated);
   std::string_view text = in.Text(text_length);
+  if (!in.Has(8)) return fail(Reject::kTruncated);
+  const std::uint64_t sent = in.U64();
   if (in.Left() != 0) return fail(Reject::kMalformed);
   if (text.find('\0') != std::string_view::npos) return fail(Reject::kMalformed);
   if (CarriesText(*message)) r.message.text.assign(text);
+  r.sent = sent;
   return r;
 }
 

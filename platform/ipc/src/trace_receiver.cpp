@@ -1,11 +1,14 @@
 #include "platform/ipc/trace_receiver.h"
 
 #include <fcntl.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -24,17 +27,25 @@ ReceiverOpen Failed(OpenError error, std::string message) {
 
 std::string Why(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-// Whether a bound socket answers at this address. A connect on a datagram
-// socket sends nothing, so a live viewer does not even notice the probe.
+// Whether a bound socket answers at this address. A live viewer sees the
+// probe as a connection that ends at once, with nothing on it.
 enum class Probe { kAlive, kStale, kError };
 Probe ProbeSocket(const sockaddr_un& address, socklen_t length) {
-  int probe = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (probe < 0) return Probe::kError;
   int rc = connect(probe, reinterpret_cast<const sockaddr*>(&address), length);
   int err = errno;
   close(probe);
-  if (rc == 0) return Probe::kAlive;
+  // A full backlog or a socket of another kind is someone alive there too.
+  if (rc == 0 || err == EAGAIN || err == EPROTOTYPE) return Probe::kAlive;
   return err == ECONNREFUSED ? Probe::kStale : Probe::kError;
+}
+
+bool Watch(int epoll_fd, int fd) {
+  epoll_event e{};
+  e.events = EPOLLIN;
+  e.data.fd = fd;
+  return epoll_ctl(epoll_fd, EPOLL_CTL_ADD, fd, &e) == 0;
 }
 
 }  // namespace
@@ -93,7 +104,7 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
     return Failed(OpenError::kSocket, Why("cannot inspect " + path));
   }
 
-  self->fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  self->fd_ = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (self->fd_ < 0) return Failed(OpenError::kSocket, Why("cannot create a socket"));
   if (bind(self->fd_, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
     if (errno == EADDRINUSE)
@@ -104,6 +115,7 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
     self->socket_dev_ = st.st_dev;
     self->socket_ino_ = st.st_ino;
   }
+  // The connections taken from it inherit the request for credentials.
   int on = 1;
   if (setsockopt(self->fd_, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0)
     return Failed(OpenError::kSocket, Why("cannot ask for sender credentials"));
@@ -112,6 +124,12 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
   int bytes = kReceiveBufferBytes;
   if (setsockopt(self->fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0)
     setsockopt(self->fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+  if (listen(self->fd_, SOMAXCONN) != 0) return Failed(OpenError::kSocket, Why("cannot listen on " + path));
+  self->epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
+  self->waiting_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (self->epoll_fd_ < 0 || self->waiting_fd_ < 0 || !Watch(self->epoll_fd_, self->fd_) ||
+      !Watch(self->epoll_fd_, self->waiting_fd_))
+    return Failed(OpenError::kSocket, Why("cannot watch " + path));
 
   ReceiverOpen r;
   r.receiver = std::move(self);
@@ -124,6 +142,9 @@ TraceReceiver::~TraceReceiver() {
   if (fd_ >= 0 && socket_ino_ != 0 && lstat(socket_path_.c_str(), &st) == 0 &&
       st.st_dev == socket_dev_ && st.st_ino == socket_ino_)
     unlink(socket_path_.c_str());
+  for (int c : connections_) close(c);
+  if (waiting_fd_ >= 0) close(waiting_fd_);
+  if (epoll_fd_ >= 0) close(epoll_fd_);
   if (fd_ >= 0) close(fd_);
   if (lock_fd_ >= 0) close(lock_fd_);  // releases the lock last
 }
@@ -158,28 +179,78 @@ std::optional<Reject> CheckAncillary(const msghdr& message, uid_t expected_uid) 
   return std::nullopt;
 }
 
-std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
-  std::size_t taken = 0;
+void TraceReceiver::Accept() {
+  for (;;) {
+    const int c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (c < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;  // none waits (or no descriptor is left: they wait in the backlog)
+    }
+    if (connections_.size() >= kMaxConnections) {
+      // Read to its end, every datagram counted, and closed: the sender
+      // sees the connection gone and counts what it sends after.
+      bool ended = false;
+      std::optional<std::uint64_t> sent;
+      while (ReadOne(c, Reject::kTooManySenders, ended, sent)) {
+      }
+      close(c);
+      continue;
+    }
+    int on = 1;
+    setsockopt(c, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+    if (!Watch(epoll_fd_, c)) {
+      close(c);
+      continue;
+    }
+    connections_.push_back(c);
+  }
+}
+
+void TraceReceiver::CloseConnection(std::size_t index) {
+  const int c = connections_[index];
+  epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, c, nullptr);
+  close(c);
+  connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TraceReceiver::SetWaiting(bool waiting) {
+  if (waiting == waiting_) return;
+  waiting_ = waiting;
+  std::uint64_t value = 1;
+  if (waiting) {
+    [[maybe_unused]] ssize_t n = write(waiting_fd_, &value, sizeof value);
+  } else {
+    [[maybe_unused]] ssize_t n = read(waiting_fd_, &value, sizeof value);
+  }
+}
+
+bool TraceReceiver::ReadOne(int fd, std::optional<Reject> forced, bool& ended, std::optional<std::uint64_t>& sent) {
   // One byte more than a valid datagram, and the kernel's MSG_TRUNC, tell an
   // oversized one. Room for a few descriptors, so that they are seen and closed.
   std::array<std::uint8_t, kMaxDatagramSize + 1> buffer;
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred)) + CMSG_SPACE(16 * sizeof(int))];
-  const uid_t me = geteuid();
-  for (std::size_t read = 0; read < limit;) {
+  for (;;) {
     iovec iov{buffer.data(), buffer.size()};
     msghdr msg{};
     msg.msg_iov = &iov;
     msg.msg_iovlen = 1;
     msg.msg_control = control;
     msg.msg_controllen = sizeof control;
-    ssize_t n = recvmsg(fd_, &msg, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+    const ssize_t n = recvmsg(fd, &msg, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
     if (n < 0) {
       if (errno == EINTR) continue;
-      break;  // nothing more queued (or the socket failed: the caller sees no input)
+      if (errno != EAGAIN) ended = true;  // the connection failed
+      return false;
     }
-    ++read;
-    std::optional<Reject> why = CheckAncillary(msg, me);
+    // Nothing read and nothing along with it: the sender has gone. (Every
+    // datagram, an empty one too, comes with its sender's credentials.)
+    if (n == 0 && msg.msg_controllen == 0) {
+      ended = true;
+      return false;
+    }
+    std::optional<Reject> why = CheckAncillary(msg, geteuid());
     if (!why && (msg.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;
+    if (!why && forced) why = forced;
     DecodeResult decoded;
     if (!why) {
       decoded = Decode({buffer.data(), static_cast<std::size_t>(n)});
@@ -187,12 +258,60 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
     }
     if (why) {
       ++stats_.rejected[static_cast<std::size_t>(*why)];
-      continue;
+      sent = MonotonicNanoseconds();  // no time of its own to hold the others back with
+      return true;
     }
-    ++stats_.delivered;
-    ++taken;
-    callback(decoded.message);
+    // A time said to lie ahead of the reading is taken as the reading's.
+    const std::uint64_t at = std::min(decoded.sent, MonotonicNanoseconds());
+    sent = at;
+    pending_.push_back({at, read_order_++, std::move(decoded.message)});
+    return true;
   }
+}
+
+std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
+  // Everything sent before now is queued now: once read, it can go on in
+  // the order it was sent. What was sent later may have senders whose
+  // earlier messages this Drain no longer reads; it waits for the next one.
+  std::uint64_t cutoff = MonotonicNanoseconds();
+  Accept();
+  // Each connection in turn, a batch at a time, so that one flooding sender
+  // cannot hold back the others.
+  constexpr std::size_t kBatch = 64;
+  std::size_t read = 0;
+  for (bool more = true; more;) {
+    more = false;
+    std::uint64_t leftAt = cutoff;
+    for (std::size_t i = 0; i < connections_.size();) {
+      bool ended = false;
+      std::size_t batch = 0;
+      std::optional<std::uint64_t> last;
+      while (batch < kBatch && ReadOne(connections_[i], std::nullopt, ended, last)) ++batch;
+      read += batch;
+      if (batch == kBatch) {
+        more = true;
+        if (last) leftAt = std::min(leftAt, *last);
+      }
+      if (ended) CloseConnection(i);
+      else ++i;
+    }
+    // Stopped with senders that have more queued: what they sent after
+    // their last one read is not known yet, so nothing sent later goes on.
+    if (more && read >= limit) {
+      cutoff = leftAt;
+      break;
+    }
+  }
+  std::stable_sort(pending_.begin(), pending_.end(), [](const Pending& a, const Pending& b) {
+    return a.sent != b.sent ? a.sent < b.sent : a.order < b.order;
+  });
+  std::size_t taken = 0;
+  for (; taken < pending_.size() && pending_[taken].sent <= cutoff; ++taken) {
+    ++stats_.delivered;
+    callback(pending_[taken].message);
+  }
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
+  SetWaiting(!pending_.empty());
   return taken;
 }
 

@@ -40,8 +40,7 @@ void TraceSender::Open(const std::string& socket_path) {
     setup_error_ = "socket path too long: " + socket_path;
     return;
   }
-  fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd_ < 0) setup_error_ = std::string("cannot create a socket: ") + std::strerror(errno);
+  address_ok_ = true;
 }
 
 TraceSender::~TraceSender() {
@@ -62,35 +61,78 @@ bool TraceSender::Send(TraceMessage message, std::int32_t wparam, std::int32_t l
   return SendDatagram(*datagram);
 }
 
+bool TraceSender::Connect(SendDrop& why) {
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    why = SendDrop::kNoSocket;
+    return false;
+  }
+  // The credentials go with every message, the first ones included.
+  int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+  int bytes = kSendBufferBytes;
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address_), address_length_) == 0) {
+    fd_ = fd;
+    return true;
+  }
+  switch (errno) {
+    case ENOENT:
+    case ECONNREFUSED:
+    case ENOTDIR:
+      why = SendDrop::kNoReceiver;
+      break;
+    case EAGAIN:
+      why = SendDrop::kQueueFull;  // the viewer has not taken the waiting connections yet
+      break;
+    default:
+      why = SendDrop::kOther;
+      break;
+  }
+  close(fd);
+  return false;
+}
+
 bool TraceSender::SendDatagram(const Datagram& datagram) {
-  if (fd_ < 0) {
+  if (!address_ok_) {
     Count(SendDrop::kNoSocket);
     return false;
   }
-  for (;;) {
-    ssize_t n = sendto(fd_, datagram.bytes.data(), datagram.size, MSG_DONTWAIT | MSG_NOSIGNAL,
-                       reinterpret_cast<const sockaddr*>(&address_), address_length_);
-    if (n >= 0) {
-      sent_.fetch_add(1, std::memory_order_relaxed);
-      return true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  // A connection the viewer closed is made anew once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SendDrop why = SendDrop::kOther;
+    if (fd_ < 0 && !Connect(why)) {
+      Count(why);
+      return false;
+    }
+    for (;;) {
+      const ssize_t n = send(fd_, datagram.bytes.data(), datagram.size, MSG_DONTWAIT | MSG_NOSIGNAL);
+      if (n >= 0) {
+        sent_.fetch_add(1, std::memory_order_relaxed);
+        return true;
+      }
+      if (errno != EINTR) break;
     }
     switch (errno) {
-      case EINTR:
-        continue;
-      case ENOENT:
-      case ECONNREFUSED:
-      case ENOTDIR:
-        Count(SendDrop::kNoReceiver);
-        return false;
       case EAGAIN:
       case ENOBUFS:
         Count(SendDrop::kQueueFull);
         return false;
+      case EPIPE:
+      case ECONNRESET:
+      case ENOTCONN:
+      case ECONNREFUSED:
+        close(fd_);
+        fd_ = -1;
+        continue;
       default:
         Count(SendDrop::kOther);
         return false;
     }
   }
+  Count(SendDrop::kNoReceiver);
+  return false;
 }
 
 SendStats TraceSender::Stats() const {

@@ -92,6 +92,22 @@ inline bool LeaveStaleSocket(const std::string& directory, const std::string& pa
   return bound && Exists(path);
 }
 
+// A connection to the viewer's socket as a client makes it, its
+// credentials passed with every message; -1 when it cannot connect.
+inline int ConnectRaw(const std::string& path) {
+  sockaddr_un address{};
+  socklen_t length = 0;
+  if (!plat::ipc::MakeSocketAddress(path, address, length)) return -1;
+  int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 // An uid other than ours that exists on every Debian system.
 inline constexpr uid_t kOtherUid = 65534;  // nobody
 

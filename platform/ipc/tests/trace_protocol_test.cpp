@@ -12,25 +12,27 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes ToBytes(const Datagram& d) { return Bytes(d.view().begin(), d.view().end()); }
 
-Bytes EncodeOk(TraceMessage m, std::int32_t w, std::int32_t l, std::string_view text) {
-  auto d = Encode(m, w, l, text);
+Bytes EncodeOk(TraceMessage m, std::int32_t w, std::int32_t l, std::string_view text, std::uint64_t sent = 7) {
+  auto d = Encode(m, w, l, text, sent);
   EXPECT_TRUE(d.has_value());
   return d ? ToBytes(*d) : Bytes{};
 }
 
 TEST(TraceProtocol, LayoutIsTheDocumentedOne) {
   const Bytes expected = {
-      'L', 'V', 'T', 'R', 1, 0,                              // magic, version 1
+      'L', 'V', 'T', 'R', 2, 0,                              // magic, version 2
       20, 'W', 'M', '_', 'T', 'R', 'A', 'C', 'E', '_', 'S',  // name
       'E', 'T', 'F', 'I', 'L', 'E', 'N', 'A', 'M', 'E',      //
       0xFE, 0xFF, 0xFF, 0xFF,                                // wParam -2
       0, 0, 0, 0,                                            // lParam unused
       3, 'a', '/', 'b',                                      // text
+      8, 7, 6, 5, 4, 3, 2, 1,                                // sent
   };
-  EXPECT_EQ(EncodeOk(TraceMessage::kSetFileName, -2, 77, "a/b"), expected);
+  EXPECT_EQ(EncodeOk(TraceMessage::kSetFileName, -2, 77, "a/b", 0x0102030405060708u), expected);
+  EXPECT_EQ(Decode(expected).sent, 0x0102030405060708u);
 
-  Bytes colour = EncodeOk(TraceMessage::kSetColor, 3, 0x00123456, "ignored");
-  const Bytes tail = {3, 0, 0, 0, 0x56, 0x34, 0x12, 0x00, 0};  // wParam, lParam, no text
+  Bytes colour = EncodeOk(TraceMessage::kSetColor, 3, 0x00123456, "ignored", 0);
+  const Bytes tail = {3, 0, 0, 0, 0x56, 0x34, 0x12, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // wParam, lParam, no text, sent
   ASSERT_EQ(colour.size(), 7 + 17 + tail.size());
   EXPECT_EQ(Bytes(colour.end() - static_cast<long>(tail.size()), colour.end()), tail);
 }
@@ -145,8 +147,9 @@ TEST(TraceProtocol, DecodeRejectsEveryDeparture) {
       {"empty", {}, Reject::kTruncated},
       {"wrong magic", with([](Bytes& b) { b[0] = 'X'; }), Reject::kBadMagic},
       {"short and wrong magic", {'L', 'V', 'X'}, Reject::kTruncated},
-      {"older version", with([](Bytes& b) { b[4] = 0; }), Reject::kOldVersion},
-      {"newer version", with([](Bytes& b) { b[4] = 2; }), Reject::kNewVersion},
+      {"older version", with([](Bytes& b) { b[4] = 1; }), Reject::kOldVersion},
+      {"much older version", with([](Bytes& b) { b[4] = 0; }), Reject::kOldVersion},
+      {"newer version", with([](Bytes& b) { b[4] = 3; }), Reject::kNewVersion},
       {"much newer version", with([](Bytes& b) { b[5] = 1; }), Reject::kNewVersion},
       {"name length zero", with([](Bytes& b) { b[6] = 0; }), Reject::kMalformed},
       {"name length too long", with([](Bytes& b) { b[6] = 33; }), Reject::kMalformed},
@@ -155,7 +158,8 @@ TEST(TraceProtocol, DecodeRejectsEveryDeparture) {
       {"text announced longer than sent", with([](Bytes& b) { b[kTextLengthAt] = 3; }),
        Reject::kTruncated},
       {"byte after the text", with([](Bytes& b) { b.push_back('!'); }), Reject::kMalformed},
-      {"NUL inside the text", with([](Bytes& b) { b.back() = 0; }), Reject::kMalformed},
+      {"NUL inside the text", with([](Bytes& b) { b[kTextLengthAt + 2] = 0; }), Reject::kMalformed},
+      {"no send time", with([](Bytes& b) { b.resize(b.size() - 8); }), Reject::kTruncated},
       {"text longer than an atom", long_text, Reject::kTextTooLong},
       {"oversized", Bytes(kMaxDatagramSize + 1, 'L'), Reject::kOversized},
   };

@@ -5,6 +5,7 @@
 
 #include "platform/exception.h"
 #include "platform/forms.h"
+#include "platform/list_view.h"
 
 namespace vcl {
 
@@ -655,6 +656,8 @@ const std::vector<ComponentClass>& ComponentClasses() {
       Entry<TTimer>("TTimer"),         Entry<TImageList>("TImageList"),
       Entry<TAnimate>("TAnimate"),     Entry<TOpenDialog>("TOpenDialog"),
       Entry<TSaveDialog>("TSaveDialog"), Entry<TColorDialog>("TColorDialog"),
+      // The window core's own controls that the façades build on.
+      Entry<plat::ListView>("ListView"),
   };
   return classes;
 }

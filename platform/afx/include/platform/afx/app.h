@@ -47,8 +47,12 @@ class CWinApp : public CCmdTarget {
   ~CWinApp() override;
 
   virtual BOOL InitInstance() { return TRUE; }
-  // Turns the loop while the main window exists, then ExitInstance.
+  // Turns the loop while the main window exists, then ExitInstance. Each
+  // turn first gives the application its idle time.
   virtual int Run();
+  // The main frame's bars show their commands' states. Answers whether more
+  // idle time is wanted (never).
+  virtual BOOL OnIdle(long count);
   virtual int ExitInstance();
   // Every queue message first: the windows from the addressed one up to its
   // top-level window get their PreTranslateMessage; TRUE consumes the message.

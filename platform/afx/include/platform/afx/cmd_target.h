@@ -10,7 +10,8 @@
 //         afx::OnCommand(afx::ID_APP_ABOUT, &CLorvexApp::OnAppAbout),
 //         afx::OnUpdateCommand(32772, &CLorvexView::OnUpdateStartOutput),
 //         afx::OnMessage(afx::WM_CREATE, &CMainFrame::OnCreate),
-//         afx::OnRegisteredMessage("WM_TRACE_STRING", &CLorvexView::OnTraceString)}};
+//         afx::OnRegisteredMessage("WM_TRACE_STRING", &CLorvexView::OnTraceString),
+//         afx::OnNotifyReflect(afx::NM_CUSTOMDRAW, &CLorvexView::OnCustomDraw)}};
 //     return &map;
 //   }
 //
@@ -102,11 +103,13 @@ CRuntimeClass RuntimeClass(const char* name) {
 }
 
 // ---------------------------------------------------------------- message maps
-enum class EntryKind { kCommand, kUpdateCommand, kMessage };
+// A notification a control sends about itself (custom draw...), handled by
+// the control's own window class: the "reflected" notification.
+enum class EntryKind { kCommand, kUpdateCommand, kMessage, kNotifyReflect };
 
 struct MessageMapEntry {
   EntryKind kind = EntryKind::kCommand;
-  UINT id = 0;  // command id, or message id (registered ones resolved at build time)
+  UINT id = 0;  // command id, message id (registered ones resolved at build time) or notification code
   std::function<LRESULT(CCmdTarget& target, WPARAM wParam, LPARAM lParam, CCmdUI* ui)> call;
 };
 
@@ -154,6 +157,20 @@ template <class T, class Fn>
 MessageMapEntry OnRegisteredMessage(const char* name, Fn T::*fn) {
   return OnMessage<T, Fn>(plat::RegisterWindowMessage(name), fn);
 }
+
+// The header every notification starts with.
+struct NMHDR {
+  plat::Window* hwndFrom = nullptr;
+  UINT_PTR idFrom = 0;
+  UINT code = 0;
+};
+constexpr UINT NM_CUSTOMDRAW = static_cast<UINT>(-12);
+
+// A notification the control's own class handles: void T::fn(NMHDR*, LRESULT*).
+// The handler gets the notification (whose first member is the NMHDR) and
+// writes the answer.
+template <class T>
+MessageMapEntry OnNotifyReflect(UINT code, void (T::*fn)(NMHDR*, LRESULT*));
 
 // ---------------------------------------------------------------- dispatch maps
 // Automation values: VT_BOOL, VT_I4, VT_BSTR (used as 8-bit text).
@@ -311,6 +328,19 @@ MessageMapEntry OnMessage(UINT msg, Fn T::*fn) {
   } else {
     static_assert(detail::kUnsupported<Fn>, "unsupported message handler signature");
   }
+  return e;
+}
+
+template <class T>
+MessageMapEntry OnNotifyReflect(UINT code, void (T::*fn)(NMHDR*, LRESULT*)) {
+  MessageMapEntry e;
+  e.kind = EntryKind::kNotifyReflect;
+  e.id = code;
+  e.call = [fn](CCmdTarget& t, WPARAM, LPARAM l, CCmdUI*) -> LRESULT {
+    LRESULT result = 0;
+    (detail::As<T>(t).*fn)(reinterpret_cast<NMHDR*>(l), &result);
+    return result;
+  };
   return e;
 }
 

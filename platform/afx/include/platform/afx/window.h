@@ -15,15 +15,26 @@
 #include <vector>
 
 #include "platform/afx/cmd_target.h"
+#include "platform/afx/resources.h"
 #include "platform/application.h"
 
 namespace afx {
 
+class CControlBar;
 class CDocument;
 class CDocTemplate;
 class CFrameWnd;
+class CMenu;
 class CView;
 class CWnd;
+
+// WM_SIZE's parameters: the kind of change, the client size (width low, height high).
+constexpr WPARAM SIZE_RESTORED = 0;
+inline LPARAM MakeLParam(int low, int high) {
+  return static_cast<LPARAM>((static_cast<std::uint32_t>(high & 0xFFFF) << 16) | static_cast<std::uint32_t>(low & 0xFFFF));
+}
+inline int LoWord(LPARAM l) { return static_cast<int>(static_cast<std::uint32_t>(l) & 0xFFFF); }
+inline int HiWord(LPARAM l) { return static_cast<int>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
 
 struct RECT {
   int left = 0, top = 0, right = 0, bottom = 0;
@@ -61,6 +72,10 @@ struct CCreateContext {
 // delivers it unless that consumed it. Answers whether it was delivered.
 bool DispatchQueuedMessage(const MSG& msg);
 
+// The modifier keys held during the key message being dispatched (for
+// accelerators): the high bit set while VK_SHIFT, VK_CONTROL or VK_MENU is down.
+short GetKeyState(int virtualKey);
+
 // ---------------------------------------------------------------- CWnd
 class CWnd : public plat::Window, public CCmdTarget {
  public:
@@ -84,7 +99,9 @@ class CWnd : public plat::Window, public CCmdTarget {
   void SetWindowText(const std::string& text) { Text = text; }
   std::string GetWindowText() const { return Text; }
   void GetWindowRect(RECT& rect) const;
+  // A new size is told to the window with WM_SIZE (its new client size).
   void MoveWindow(int x, int y, int width, int height);
+  void ModifyStyle(std::uint32_t remove, std::uint32_t add) { Style = (Style & ~remove) | add; }
   BOOL ShowWindow(int cmd);
   BOOL IsWindowVisible() const { return Showing(); }
   void UpdateWindow() { Update(); }
@@ -112,6 +129,9 @@ class CWnd : public plat::Window, public CCmdTarget {
   virtual void PostNcDestroy() {}
   // The default answer to a message no map entry took.
   LRESULT Default(plat::Message& m);
+  // A notification about this window handled by its own class (the map's
+  // OnNotifyReflect entry for the code); 0 when the class has none.
+  LRESULT ReflectNotify(NMHDR& notification);
 
  private:
   friend class CFrameWnd;
@@ -135,6 +155,9 @@ class CView : public CWnd {
   virtual BOOL Create(const std::string& className, const std::string& windowName, std::uint32_t style,
                       const RECT& rect, CWnd* parent, UINT id, CCreateContext* context);
   virtual void OnInitialUpdate() {}
+  // The framework's printing. There is no printing system here: nothing happens.
+  void OnFilePrint() {}
+  void OnFilePrintPreview() {}
   // The view's own commands, then its document's.
   BOOL OnCmdMsg(UINT id, CmdCode code, CCmdUI* ui, bool probe = false) override;
 
@@ -149,7 +172,7 @@ class CView : public CWnd {
 // ---------------------------------------------------------------- CFrameWnd
 class CFrameWnd : public CWnd {
  public:
-  CFrameWnd() = default;
+  CFrameWnd();
   const char* ClassName() const override { return "CFrameWnd"; }
 
   // Makes the frame with the title from the template's document string
@@ -177,6 +200,30 @@ class CFrameWnd : public CWnd {
   };
   CommandState UpdateCommandState(UINT id);
 
+  // ---- menu, accelerators, bars (loaded with the frame's resource id)
+  // The frame's menu; empty when the resource has none.
+  CMenu& GetMenu() const { return *menu_; }
+  // The command of a key with its modifiers (FSHIFT, FCONTROL, FALT), or 0.
+  UINT TranslateAccelerator(std::uint16_t key, std::uint8_t modifiers) const;
+  const std::vector<AccelEntry>& Accelerators() const { return accelerators_; }
+  // Docks the visible control bars at their edges (in creation order, the
+  // first outermost) and gives the view the rest of the client area.
+  virtual void RecalcLayout();
+  // The control bar among the frame's children with that id, or null.
+  CControlBar* GetControlBar(UINT id) const;
+  void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+  // The status bar's message pane (when the frame has a status bar).
+  void SetMessageText(const std::string& text);
+  std::string GetMessageText() const;
+  // The person points at a menu item: its prompt shows; 0 (the menu is
+  // closed): the idle message.
+  void OnMenuSelect(UINT id);
+  // The menu's popup at index opens: its items take their command states.
+  void OnInitMenuPopup(int index);
+  // The bars show their commands' states (the application's idle time).
+  void OnIdleUpdateCmdUI();
+
+  BOOL PreTranslateMessage(MSG* msg) override;
   const MessageMap* GetMessageMap() const override;
 
  protected:
@@ -184,11 +231,46 @@ class CFrameWnd : public CWnd {
   virtual BOOL OnCreateClient(CREATESTRUCT* cs, CCreateContext* context);
   // The person (or the window manager) closes the frame.
   void OnClose();
+  LRESULT OnSizeMessage(WPARAM, LPARAM);
+  // The framework's bar commands: "&Symbolleiste" and "S&tatusleiste"
+  // show or hide the bar whose id is the command; their check marks say
+  // whether it shows.
+  void OnViewToolBar();
+  void OnViewStatusBar();
+  void OnUpdateViewToolBar(CCmdUI* ui);
+  void OnUpdateViewStatusBar(CCmdUI* ui);
   void PostNcDestroy() override;
+  // A top-level frame's borders, caption and menu bar.
+  int FrameWidth() const override;
+  int FrameHeight() const override;
 
  private:
+  void ToggleBar(UINT id);
+  void CheckBar(UINT id, CCmdUI* ui);
   std::string title_;
   std::uint64_t activeView_ = 0;
+  std::shared_ptr<CMenu> menu_;
+  std::vector<AccelEntry> accelerators_;
 };
+
+// ---------------------------------------------------------------- what a person does
+// The backend calls these for a person's actions on the façade's windows,
+// as tests do; each goes the way the classic loop takes it.
+namespace person {
+// A menu item, tool button or accelerator: WM_COMMAND to the frame through
+// the queue path, unless the command's state, asked now, says disabled (the
+// bar may show an older state). Answers whether the command went.
+bool ChooseCommand(CFrameWnd* frame, UINT id);
+// A key pressed with modifiers (FSHIFT, FCONTROL, FALT) in the window, as a
+// queue message (the splash window and the accelerators see it first).
+bool PressKey(CWnd* w, std::uint16_t key, std::uint8_t modifiers = 0);
+// The person (the window manager) resized the window to this client size;
+// the window is told with WM_SIZE.
+void Resize(CWnd* w, int clientWidth, int clientHeight);
+// The window manager moved the window (its outer top-left corner).
+void Move(CWnd* w, int left, int top);
+// The close box, Alt+F4 or the session's end.
+void Close(CWnd* w);
+}  // namespace person
 
 }  // namespace afx

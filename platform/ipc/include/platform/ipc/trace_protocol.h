@@ -23,8 +23,14 @@
 //   15+N    1     T: length of the atom text, 0 to kMaxAtomText
 //   16+N    T     atom text, 8-bit, no terminator, no NUL byte; empty for the
 //                 messages without an atom
+//   16+N+T  8     sent: unsigned 64-bit, the sender's CLOCK_MONOTONIC in
+//                 nanoseconds when it sent the message
 //
-// A datagram is exactly 16 + N + T bytes long, so at most kMaxDatagramSize.
+// A datagram is exactly 24 + N + T bytes long, so at most kMaxDatagramSize.
+//
+// The monotonic clock is one for the whole machine: the viewer hands the
+// messages of several senders on in the order they were sent, as one window
+// queue would have had them (each sender has a connection of its own).
 // Fields a message does not use are sent as 0 or empty, and read back as 0 or
 // empty whatever a sender put there.
 //
@@ -42,11 +48,11 @@
 namespace plat::ipc {
 
 inline constexpr std::array<std::uint8_t, 4> kMagic = {'L', 'V', 'T', 'R'};
-inline constexpr std::uint16_t kProtocolVersion = 1;
+inline constexpr std::uint16_t kProtocolVersion = 2;
 inline constexpr std::size_t kMaxNameLength = 32;
 inline constexpr std::size_t kMaxAtomText = 254;
 inline constexpr std::size_t kHeaderSize = 7;  // magic, version, name length
-inline constexpr std::size_t kMaxDatagramSize = kHeaderSize + kMaxNameLength + 9 + kMaxAtomText;
+inline constexpr std::size_t kMaxDatagramSize = kHeaderSize + kMaxNameLength + 9 + kMaxAtomText + 8;
 
 // The six registered messages, in the order of their names above.
 enum class TraceMessage : std::uint8_t {
@@ -67,7 +73,7 @@ std::optional<TraceMessage> MessageFromName(std::string_view name);
 bool CarriesText(TraceMessage message);
 
 // Why a datagram was not taken. Decode gives the first eight; the receiver adds
-// the last three, which concern the datagram's ancillary data.
+// the last four, which concern the datagram's ancillary data and its connection.
 enum class Reject : std::uint8_t {
   kTruncated,       // ends before a field it announces
   kOversized,       // longer than kMaxDatagramSize
@@ -80,8 +86,9 @@ enum class Reject : std::uint8_t {
   kNoCredentials,   // the sender's credentials did not come along
   kForeignUser,     // sent by another user
   kControlData,     // carried file descriptors or other ancillary data
+  kTooManySenders,  // came on a connection beyond the receiver's limit
 };
-inline constexpr std::size_t kRejectCount = 11;
+inline constexpr std::size_t kRejectCount = 12;
 // A short name for logs and counters ("truncated").
 std::string_view RejectName(Reject reason);
 
@@ -103,6 +110,9 @@ struct Datagram {
   std::span<const std::uint8_t> view() const { return {bytes.data(), size}; }
 };
 
+// This machine's CLOCK_MONOTONIC in nanoseconds.
+std::uint64_t MonotonicNanoseconds();
+
 // The text as an atom would hold it: up to the first NUL (the atom's name is a
 // zero-terminated string) and at most kMaxAtomText bytes. A cut never splits a
 // UTF-8 sequence: a sequence that would not fit whole is left out.
@@ -112,12 +122,14 @@ std::string_view CutToAtom(std::string_view text);
 // and is cut with CutToAtom - except for a file name: a cut path would name
 // another file, so a path that an atom cannot hold whole is not encoded at all
 // (empty result). lParam is sent only for the messages that use it.
+// The datagram says it was sent at sent (by default: now).
 std::optional<Datagram> Encode(TraceMessage message, std::int32_t wparam, std::int32_t lparam,
-                               std::string_view text);
+                               std::string_view text, std::uint64_t sent = MonotonicNanoseconds());
 
 struct DecodeResult {
   std::optional<Reject> error;  // empty: message is valid
   TraceDatagram message;
+  std::uint64_t sent = 0;  // when its sender sent it (CLOCK_MONOTONIC, ns)
   bool ok() const { return !error; }
 };
 

@@ -12,13 +12,25 @@
 // (a connect that reaches a bound socket means it is alive). A socket file left
 // by a viewer that died answers nobody: it is removed and bound anew.
 //
+// The socket is a SOCK_SEQPACKET socket: each sender keeps one connection to
+// it and sends each message as one record (a datagram on that connection).
+// A connection queues what its sender sent up to the sender's buffer bytes,
+// instead of the few datagrams (net.unix.max_dgram_qlen) that the kernel
+// queues for an unconnected socket, so a busy viewer loses nothing to a
+// burst it can catch up with.
+//
 // The receiver never blocks: watch fd() for input in the window loop and call
-// Drain, which reads what is queued, decodes it and calls back on the caller's
-// thread. A datagram is taken only when its sender's credentials came with it
-// and show this user's uid: "WM_TRACE_SETFILENAME" makes the viewer append to a
-// path the sender names, so no other user may reach it. The 0700 directory is
-// the first wall, the credential check the second. Every datagram not taken is
-// counted by reason.
+// Drain, which takes the waiting connections, reads what is queued on them,
+// decodes it and calls back on the caller's thread - the messages of all
+// senders in the order they were sent (by the send time each carries). A
+// message sent while a Drain runs may wait for the next one, for which fd()
+// stays readable. A datagram is taken only
+// when its sender's credentials came with it and show this user's uid:
+// "WM_TRACE_SETFILENAME" makes the viewer append to a path the sender names, so
+// no other user may reach it. The 0700 directory is the first wall, the
+// credential check the second. Every datagram not taken is counted by reason;
+// a connection beyond kMaxConnections is read to its end, its datagrams
+// counted as refused, and closed. A connection whose sender has gone is closed.
 //
 // One thread uses a receiver; its destructor removes the socket file.
 
@@ -32,6 +44,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ipc/trace_protocol.h"
 
@@ -65,6 +78,8 @@ inline constexpr int kReceiveBufferBytes = 4 << 20;
 // Datagrams read by one Drain call at most, so that a flooding client cannot
 // keep the window loop from its other work; the rest waits for the next call.
 inline constexpr std::size_t kDrainLimit = 4096;
+// Senders connected at once at most (a program holds one connection).
+inline constexpr std::size_t kMaxConnections = 256;
 
 class TraceReceiver {
  public:
@@ -79,20 +94,42 @@ class TraceReceiver {
   TraceReceiver(const TraceReceiver&) = delete;
   TraceReceiver& operator=(const TraceReceiver&) = delete;
 
-  // Readable whenever datagrams are queued.
-  int fd() const { return fd_; }
+  // Readable whenever a connection waits or datagrams are queued.
+  int fd() const { return epoll_fd_; }
+  // The senders connected now.
+  std::size_t Connections() const { return connections_.size(); }
   const std::string& socket_path() const { return socket_path_; }
 
-  // Reads queued datagrams until none is left or limit were read, calling back
-  // for each one taken. Returns the number taken.
+  // Reads queued datagrams until none is left or about limit were read
+  // (every sender's connection gets its turn), calling back for each one
+  // taken. Returns the number taken.
   std::size_t Drain(const Callback& callback, std::size_t limit = kDrainLimit);
 
   const ReceiveStats& Stats() const { return stats_; }
 
  private:
   TraceReceiver() = default;
+  void Accept();
+  void CloseConnection(std::size_t index);
+  // Reads one datagram of the connection into pending_ (or counts it as
+  // rejected): false when none is left, or the connection ended (then ended
+  // is set). sent is the send time read, when one was.
+  bool ReadOne(int fd, std::optional<Reject> forced, bool& ended, std::optional<std::uint64_t>& sent);
+  void SetWaiting(bool waiting);
 
-  int fd_ = -1;
+  struct Pending {
+    std::uint64_t sent = 0;  // never later than when it was read
+    std::uint64_t order = 0;  // the order read, for equal send times
+    TraceDatagram message;
+  };
+
+  int fd_ = -1;  // the listening socket
+  int epoll_fd_ = -1;
+  int waiting_fd_ = -1;  // readable while messages read wait in pending_
+  bool waiting_ = false;
+  std::vector<int> connections_;
+  std::vector<Pending> pending_;
+  std::uint64_t read_order_ = 0;
   int lock_fd_ = -1;
   std::string socket_path_;
   dev_t socket_dev_ = 0;

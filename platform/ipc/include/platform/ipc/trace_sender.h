@@ -1,15 +1,23 @@
 #pragma once
 // Sending trace messages to the viewer's socket.
 //
-// A send never blocks and never waits for the viewer: the datagram is handed to
-// the kernel whole or not at all (MSG_DONTWAIT). When no viewer runs, when its
-// queue is full or when the socket directory cannot be trusted, the message is
-// dropped and counted by reason. One sender may be used from any number of
-// threads at once; the counters are atomic.
+// A sender keeps one connection to the viewer's socket and sends each message
+// as one record on it. A send never blocks and never waits for the viewer:
+// the datagram is handed to the kernel whole or not at all (MSG_DONTWAIT, on
+// a non-blocking connect). When no viewer runs, when the connection's queue is
+// full or when the socket directory cannot be trusted, the message is dropped
+// and counted by reason. A connection the viewer has closed (it ended, another
+// one started) is made anew once, at the next send.
 //
-// The kernel queues only a few datagrams per receiving socket (sysctl
-// net.unix.max_dgram_qlen, 10 by default) until the viewer reads them, so a
-// burst that outruns the viewer loses messages - counted here, never torn.
+// The connection queues what the viewer has not read yet up to this sender's
+// buffer bytes (a few hundred messages), so a burst the viewer catches up with
+// loses nothing; one that outruns it loses messages - counted here, never
+// torn. The sender asks the kernel to pass its credentials with every
+// message, which is what the viewer checks.
+//
+// One sender may be used from any number of threads at once: sends and the
+// connection are serialised by a short lock (never held while waiting for the
+// viewer); the counters are atomic.
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -17,6 +25,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -26,8 +35,8 @@ namespace plat::ipc {
 
 enum class SendDrop : std::uint8_t {
   kNoSocket,    // no trusted directory, a path too long, or no socket could be made
-  kNoReceiver,  // no viewer: socket file missing, or left behind by one that died
-  kQueueFull,   // the viewer's queue is full
+  kNoReceiver,  // no viewer: socket file missing, left behind by one that died, or the viewer left
+  kQueueFull,   // the connection's queue (or the viewer's backlog of connections) is full
   kNotEncoded,  // the message cannot travel (a file name an atom cannot hold whole)
   kOther,       // any other refusal of the kernel (no permission, no memory)
 };
@@ -47,6 +56,8 @@ class TraceSender {
   TraceSender();
   // Sends to this socket file; the caller has checked its directory.
   explicit TraceSender(const std::string& socket_path);
+  // The buffer the sender asks for its connection (the system caps it).
+  static constexpr int kSendBufferBytes = 1 << 20;
   ~TraceSender();
   TraceSender(const TraceSender&) = delete;
   TraceSender& operator=(const TraceSender&) = delete;
@@ -62,8 +73,12 @@ class TraceSender {
  private:
   void Open(const std::string& socket_path);
   void Count(SendDrop why);
+  // Connects (under the lock); the reason when it cannot.
+  bool Connect(SendDrop& why);
 
-  int fd_ = -1;
+  std::mutex mutex_;
+  int fd_ = -1;  // the connection, -1 while there is none
+  bool address_ok_ = false;
   sockaddr_un address_{};
   socklen_t address_length_ = 0;
   std::string setup_error_;

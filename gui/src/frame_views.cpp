@@ -1,0 +1,366 @@
+// The windows of the frame/document/view façade as widgets: a frame with
+// its menu bar and accelerators, tool bars and status bars. What a person
+// does goes back through the façade's input path (afx::person), so the
+// core decides everything: command states, what a command does, layout.
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QToolBar>
+
+#include <map>
+
+#include "gui/frame_rendering.h"
+#include "pictures.h"
+#include "platform/afx/bars.h"
+#include "window_view.h"
+
+namespace gui {
+
+namespace {
+
+namespace person = afx::person;
+
+class FrameWidget : public QWidget {
+ public:
+  FrameWidget() : QWidget(nullptr, Qt::Window) {}
+  std::function<void()> onClose, onResize, onMove;
+
+ protected:
+  // The window manager may close any window: the frame decides.
+  void closeEvent(QCloseEvent* e) override {
+    e->ignore();
+    if (onClose) onClose();
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    QWidget::resizeEvent(e);
+    if (onResize) onResize();
+  }
+  void moveEvent(QMoveEvent* e) override {
+    QWidget::moveEvent(e);
+    if (onMove) onMove();
+  }
+};
+
+bool CanPlaceWindows() { return QGuiApplication::platformName() != "wayland"; }
+
+// An accelerator's key as Qt names it; empty for a key Qt has no name for.
+QKeySequence AcceleratorKeys(const afx::AccelEntry& a) {
+  int key = 0;
+  if (a.key >= 'A' && a.key <= 'Z') key = Qt::Key_A + (a.key - 'A');
+  else if (a.key >= '0' && a.key <= '9') key = Qt::Key_0 + (a.key - '0');
+  else if (a.key >= afx::VK_F1 && a.key < afx::VK_F1 + 24) key = Qt::Key_F1 + (a.key - afx::VK_F1);
+  else if (a.key == afx::VK_BACK) key = Qt::Key_Backspace;
+  else if (a.key == afx::VK_DELETE) key = Qt::Key_Delete;
+  else if (a.key == afx::VK_INSERT) key = Qt::Key_Insert;
+  if (key == 0) return {};
+  Qt::KeyboardModifiers mods;
+  if (a.fVirt & afx::FCONTROL) mods |= Qt::ControlModifier;
+  if (a.fVirt & afx::FSHIFT) mods |= Qt::ShiftModifier;
+  if (a.fVirt & afx::FALT) mods |= Qt::AltModifier;
+  return QKeySequence(QKeyCombination(mods, static_cast<Qt::Key>(key)));
+}
+
+// ---------------------------------------------------------------- frames
+class FrameView : public TypedView<FrameWidget> {
+ public:
+  FrameView(QtBackend& b, Component& c) : TypedView(b, c, new FrameWidget) {
+    client_ = new QWidget(Get());
+    TagWidget(client_, id_);
+    bar_ = new QMenuBar(Get());
+    const std::uint64_t id = id_;
+    QtBackend* backend = &backend_;
+    Get()->onClose = [backend, id] { Act<afx::CWnd>(*backend, id, [](afx::CWnd* w) { person::Close(w); }); };
+    Get()->onResize = [this] { Resized(); };
+    Get()->onMove = [this] { Moved(); };
+  }
+
+  QWidget* ChildContainer() const override { return client_; }
+
+  void Detach() override {
+    if (Get()) {
+      Get()->onClose = nullptr;
+      Get()->onResize = nullptr;
+      Get()->onMove = nullptr;
+    }
+    shortcuts_.clear();
+    TypedView::Detach();
+  }
+
+ protected:
+  void Place(plat::Window&) override { placed_ = true; }
+  // Input to the frame stays with it while a box is up (the box is modal).
+  void SyncEnabled(plat::Window&) override {}
+
+  void SyncGeometry(plat::Window& w) override {
+    client_size_ = QSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    ApplySize();
+    if (CanPlaceWindows()) Get()->move(w.Left, w.Top);
+  }
+
+  void SyncOwn(plat::Window& w, std::uint32_t flags) override {
+    auto& frame = static_cast<afx::CFrameWnd&>(w);
+    if (flags & (dfCreated | dfText)) {
+      Get()->setWindowTitle(ToQString(w.Text));
+      Get()->setObjectName(QString::fromLatin1(w.ClassName()));
+    }
+    if (flags & (dfCreated | dfStructure)) {
+      BuildMenu(frame);
+      BuildShortcuts(frame);
+      ApplySize();
+    }
+    if (flags & (dfCreated | dfStructure | dfState)) UpdateActions(frame);
+  }
+
+  void SyncVisibility(plat::Window& w) override {
+    FrameWidget* q = Get();
+    if (w.Visible && !q->isVisible()) {
+      q->show();
+      if (QGuiApplication::platformName() != "offscreen") q->raise();
+      q->activateWindow();
+    } else if (!w.Visible && q->isVisible()) {
+      q->hide();
+    }
+  }
+
+ private:
+  int MenuHeight() const { return bar_->actions().isEmpty() ? 0 : bar_->sizeHint().height(); }
+
+  void ApplySize() {
+    Get()->resize(client_size_.width(), client_size_.height() + MenuHeight());
+    Layout();
+  }
+
+  void Layout() {
+    FrameWidget* q = Get();
+    const int mh = MenuHeight();
+    bar_->setVisible(mh > 0);
+    bar_->setGeometry(0, 0, q->width(), mh);
+    client_->setGeometry(0, mh, q->width(), std::max(0, q->height() - mh));
+  }
+
+  // A person (or the window manager) gave the window another size.
+  void Resized() {
+    Layout();
+    const QSize client(Get()->width(), std::max(0, Get()->height() - MenuHeight()));
+    if (client == client_size_) return;
+    client_size_ = client;
+    Act<afx::CWnd>(backend_, id_, [client](afx::CWnd* w) { person::Resize(w, client.width(), client.height()); });
+  }
+
+  void Moved() {
+    if (!CanPlaceWindows() || backend_.Mirroring()) return;
+    const QPoint at = Get()->pos();
+    Act<afx::CWnd>(backend_, id_, [at](afx::CWnd* w) {
+      if (w->Left != at.x() || w->Top != at.y()) person::Move(w, at.x(), at.y());
+    });
+  }
+
+  void BuildMenu(afx::CFrameWnd& frame) {
+    bar_->clear();
+    actions_.clear();
+    for (QMenu* m : menus_) {
+      if (m) m->deleteLater();  // one of its actions may be running
+    }
+    menus_.clear();
+    const std::uint64_t id = id_;
+    QtBackend* b = &backend_;
+    const auto& popups = frame.GetMenu().Items();
+    for (std::size_t i = 0; i < popups.size(); ++i) {
+      const afx::CMenu::Item& popup = popups[i];
+      QMenu* menu = bar_->addMenu(ToQString(popup.text));
+      menus_.emplace_back(menu);
+      const int index = static_cast<int>(i);
+      // The items take their command states as the menu opens.
+      QObject::connect(menu, &QMenu::aboutToShow, [b, id, index] {
+        Act<afx::CFrameWnd>(*b, id, [index](afx::CFrameWnd* f) { f->OnInitMenuPopup(index); });
+        auto* view = dynamic_cast<FrameView*>(b->FindView(id));
+        if (auto* f = Live<afx::CFrameWnd>(id); f && view) view->UpdateActions(*f);
+      });
+      QObject::connect(menu, &QMenu::aboutToHide, [b, id] {
+        Act<afx::CFrameWnd>(*b, id, [](afx::CFrameWnd* f) { f->OnMenuSelect(0); });
+      });
+      for (const afx::CMenu::Item& item : popup.items) {
+        if (item.separator) {
+          menu->addSeparator();
+          continue;
+        }
+        QAction* action = menu->addAction(ToQString(item.text));
+        const afx::UINT command = item.id;
+        QObject::connect(action, &QAction::triggered, [b, id, command] {
+          Act<afx::CFrameWnd>(*b, id, [command](afx::CFrameWnd* f) { person::ChooseCommand(f, command); });
+        });
+        QObject::connect(action, &QAction::hovered, [b, id, command] {
+          Act<afx::CFrameWnd>(*b, id, [command](afx::CFrameWnd* f) { f->OnMenuSelect(command); });
+        });
+        actions_.emplace_back(command, action);
+      }
+    }
+  }
+
+  void UpdateActions(afx::CFrameWnd& frame) {
+    for (auto& [command, action] : actions_) {
+      if (!action) continue;
+      const afx::UINT state = frame.GetMenu().GetMenuState(command);
+      action->setEnabled((state & (afx::MF_GRAYED | afx::MF_DISABLED)) == 0);
+      action->setCheckable((state & afx::MF_CHECKED) != 0);
+      action->setChecked((state & afx::MF_CHECKED) != 0);
+    }
+  }
+
+  // The accelerators as shortcuts of the window; the key goes to the view
+  // (where it would land) as a key press, and the frame translates it.
+  void BuildShortcuts(afx::CFrameWnd& frame) {
+    shortcuts_.clear();
+    const std::uint64_t id = id_;
+    QtBackend* b = &backend_;
+    for (const afx::AccelEntry& a : frame.Accelerators()) {
+      const QKeySequence keys = AcceleratorKeys(a);
+      if (keys.isEmpty()) continue;
+      auto shortcut = std::make_unique<QShortcut>(keys, Get());
+      shortcut->setContext(Qt::WindowShortcut);
+      const std::uint16_t key = a.key;
+      const std::uint8_t modifiers = a.fVirt & (afx::FSHIFT | afx::FCONTROL | afx::FALT);
+      QObject::connect(shortcut.get(), &QShortcut::activated, [b, id, key, modifiers] {
+        Act<afx::CFrameWnd>(*b, id, [key, modifiers](afx::CFrameWnd* f) {
+          afx::CWnd* target = f->GetActiveView() ? static_cast<afx::CWnd*>(f->GetActiveView()) : f;
+          person::PressKey(target, key, modifiers);
+        });
+      });
+      shortcuts_.push_back(std::move(shortcut));
+    }
+  }
+
+  QWidget* client_ = nullptr;
+  QMenuBar* bar_ = nullptr;
+  QSize client_size_;
+  std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
+  std::vector<QPointer<QMenu>> menus_;
+  std::vector<std::unique_ptr<QShortcut>> shortcuts_;
+};
+
+// ---------------------------------------------------------------- tool bars
+class ToolBarView : public TypedView<QToolBar> {
+ public:
+  ToolBarView(QtBackend& b, Component& c) : TypedView(b, c, new QToolBar) {
+    Get()->setMovable(false);
+    Get()->setFloatable(false);
+    Get()->setContentsMargins(0, 0, 0, 0);
+    Get()->layout()->setContentsMargins(0, 0, 0, 0);
+    Get()->layout()->setSpacing(0);
+  }
+
+ protected:
+  bool FillsBackground(const plat::Window&) const override { return false; }
+
+  void SyncOwn(plat::Window& w, std::uint32_t flags) override {
+    auto& bar = static_cast<afx::CToolBar&>(w);
+    if (flags & (dfCreated | dfContent | dfAppearance)) Build(bar);
+    if (flags & (dfCreated | dfContent | dfAppearance | dfState)) UpdateStates(bar);
+  }
+
+ private:
+  void Build(afx::CToolBar& bar) {
+    QToolBar* q = Get();
+    q->clear();
+    actions_.clear();
+    const afx::CSize image = bar.ImageSize();
+    q->setIconSize(QSize(image.cx, image.cy));
+    const QPixmap strip = bar.Bitmap().empty() ? QPixmap() : RenderPicture(bar.Bitmap());
+    const bool tips = (bar.GetBarStyle() & afx::CBRS_TOOLTIPS) != 0;
+    const std::uint64_t id = id_;
+    QtBackend* b = &backend_;
+    for (const afx::ToolButton& button : bar.Buttons()) {
+      if (button.separator()) {
+        q->addSeparator();
+        continue;
+      }
+      const QPixmap face = strip.isNull() ? QPixmap() : strip.copy(button.image * image.cx, 0, image.cx, image.cy);
+      QAction* action = q->addAction(face.isNull() ? QIcon() : QIcon(face), QString());
+      if (tips) action->setToolTip(ToQString(afx::CommandToolTip(button.id)));
+      const afx::UINT command = button.id;
+      QObject::connect(action, &QAction::triggered, [b, id, command] {
+        Act<afx::CToolBar>(*b, id, [command](afx::CToolBar* t) { person::ChooseCommand(t->GetParentFrame(), command); });
+      });
+      actions_.emplace_back(command, action);
+    }
+  }
+
+  void UpdateStates(afx::CToolBar& bar) {
+    std::size_t i = 0;
+    for (const afx::ToolButton& button : bar.Buttons()) {
+      if (button.separator()) continue;
+      if (i >= actions_.size()) break;
+      if (QAction* action = actions_[i++].second) {
+        action->setEnabled(button.enabled);
+        action->setCheckable(button.checked != 0);
+        action->setChecked(button.checked != 0);
+      }
+    }
+  }
+
+  std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
+};
+
+// ---------------------------------------------------------------- status bars
+class StatusBarView : public TypedView<QWidget> {
+ public:
+  StatusBarView(QtBackend& b, Component& c) : TypedView(b, c, new QWidget) {
+    auto* layout = new QHBoxLayout(Get());
+    layout->setContentsMargins(2, 2, 2, 1);
+    layout->setSpacing(2);
+  }
+
+ protected:
+  void SyncOwn(plat::Window& w, std::uint32_t flags) override {
+    if (!(flags & (dfCreated | dfContent | dfState | dfAppearance))) return;
+    auto& bar = static_cast<afx::CStatusBar&>(w);
+    auto* layout = static_cast<QHBoxLayout*>(Get()->layout());
+    const auto& panes = bar.Panes();
+    if (labels_.size() != panes.size()) {
+      for (QLabel* l : labels_) delete l;
+      labels_.clear();
+      for (std::size_t i = 0; i < panes.size(); ++i) {
+        auto* label = new QLabel(Get());
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        layout->addWidget(label, panes[i].id == afx::ID_SEPARATOR ? 1 : 0);
+        labels_.push_back(label);
+      }
+    }
+    for (std::size_t i = 0; i < panes.size(); ++i) {
+      const afx::StatusPane& pane = panes[i];
+      QLabel* label = labels_[i];
+      // An indicator is as wide as its text and shows it only while enabled.
+      if (pane.id != afx::ID_SEPARATOR) {
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(ToQString(pane.text)) + 10);
+        label->setAlignment(Qt::AlignCenter);
+      }
+      const bool shown = pane.id == afx::ID_SEPARATOR || pane.enabled;
+      label->setText(shown ? ToQString(pane.text) : QString());
+    }
+  }
+
+ private:
+  std::vector<QLabel*> labels_;
+};
+
+}  // namespace
+
+void UseFrameRenderings() {
+  static const bool added = [] {
+    AddRenderings({
+        Entry<afx::CFrameWnd, FrameView>("CFrameWnd"),
+        Entry<afx::CToolBar, ToolBarView>("CToolBar"),
+        Entry<afx::CStatusBar, StatusBarView>("CStatusBar"),
+    });
+    return true;
+  }();
+  (void)added;
+}
+
+}  // namespace gui

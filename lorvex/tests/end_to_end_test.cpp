@@ -1,0 +1,65 @@
+// From a trace client to the viewer's list, all real: Kestrum's trace bridge
+// binds the shipped LORVEX.DLL and Tamsile.DLL through the system loader,
+// the library sends through the socket, and the viewer (in this process, in
+// virtual time) files the record.
+//
+// LORVEX.DLL settles on its socket once per process, so this file holds the
+// one test of the binary that uses it.
+#include <regex>
+
+#include "kestrum/trace_bridge.h"
+#include "lorvex/trace_client.h"
+#include "platform/ipc/socket_directory.h"
+#include "platform/ipc/trace_sender.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+using test_support::ReadFile;
+
+TEST_F(Viewer, ATraceFromKestrumsBridgeArrivesInItsChannelsColourAndStopShutsOnlyTheWindowPath) {
+  test_support::ScopedEnv table("TAMSILE_NAMESPACE", ("lorvex-e2e-" + std::to_string(::getpid())).c_str());
+  CLorvexApp& a = Start();
+  ASSERT_TRUE(a.TraceSocket.Receiving());
+
+  kestrum::TraceBridge bridge;
+  plat::LibraryLoader& loader = plat::SystemLoader();
+  ASSERT_EQ(bridge.LoadTraceLibraries(loader), 0);
+  ASSERT_TRUE(bridge.TracingBound()) << "LORVEX.DLL or Tamsile.DLL missing beside the test";
+  auto setColor = reinterpret_cast<SetTraceIDColorProc>(loader.Symbol(bridge.TraceClientLibrary(), "SetTraceIDColor"));
+  auto setMedium = reinterpret_cast<SetTraceIDMediumProc>(loader.Symbol(bridge.TraceClientLibrary(), "SetTraceIDMedium"));
+  auto setFile = reinterpret_cast<SetTraceIDFileProc>(loader.Symbol(bridge.TraceClientLibrary(), "SetTraceIDFile"));
+  ASSERT_TRUE(setColor && setMedium && setFile);
+
+  const std::string file = dir.File("kestrum.txt");
+  setColor(12, 0x0000C0);
+  setMedium(12, 5);
+  setFile(12, file.c_str());
+  bridge.TraceText("Slave 12 antwortet", 12);
+  plat::testing::Advance(0);
+
+  EXPECT_EQ(a.Channel(12).Color, 0x0000C0u);
+  ASSERT_EQ(List().GetItemCount(), 1);
+  const std::vector<std::string> row = Row(0);
+  EXPECT_EQ(row[0], "lorvex_tests");
+  EXPECT_TRUE(std::regex_match(row[1], std::regex(R"(\d\d\.\d\d\.\d{4})"))) << row[1];
+  EXPECT_TRUE(std::regex_match(row[2], std::regex(R"(\d\d:\d\d:\d\d\.\d{3})"))) << row[2];
+  EXPECT_EQ(row[3], "Slave 12 antwortet");
+  EXPECT_EQ(List().ItemLook(List().BeginPaint(), 0).text, 0x0000C0u);
+  EXPECT_EQ(ReadFile(file), " " + row[0] + " " + row[1] + " " + row[2] + " " + row[3] + "\r\n");
+
+  // A client stops the viewer: the list holds still, the file goes on.
+  plat::ipc::TraceSender client(socketDir + "/" + plat::ipc::kSocketFileName);
+  ASSERT_TRUE(client.Send(plat::ipc::TraceMessage::kStop, 0, 0, {}));
+  bridge.TraceText("nach dem Stopp", 12);
+  plat::testing::Advance(0);
+  EXPECT_EQ(a.Stopped, 1);
+  EXPECT_TRUE(Frame()->UpdateCommandState(ID_START_OUTPUT).enabled);
+  EXPECT_EQ(List().GetItemCount(), 1);
+  EXPECT_EQ(a.TraceEntries.size(), 1u);
+  const std::string lines = ReadFile(file);
+  EXPECT_NE(lines.find(" nach dem Stopp\r\n"), std::string::npos) << lines;
+  EXPECT_EQ(a.TraceSocket.Stats()->TotalRejected(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// The viewer's window as a person sees it through the Qt backend: title,
+// menus and tool bar with their texts and states, the status bar, the list.
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QToolBar>
+
+#include <optional>
+
+#include "gui/frame_rendering.h"
+#include "lorvex/lorvex_app.h"
+#include "lorvex/lorvex_view.h"
+#include "lorvex/main_frame.h"
+#include "platform/afx/atom.h"
+#include "qt_support.h"
+#include "temp_dir.h"
+
+namespace {
+
+using gui::testing::QtFixture;
+
+class ViewerWindow : public QtFixture {
+ protected:
+  ViewerWindow() { gui::UseFrameRenderings(); }
+  void SetUp() override {
+    app.emplace();
+    app->SetCommandLine({"lorvex", "/Automation"});  // no splash in the way
+    ASSERT_TRUE(app->InitInstance());
+    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+    ASSERT_TRUE(frame);
+    top = WidgetOf(frame);
+    ASSERT_TRUE(top);
+    bar = top->findChild<QMenuBar*>();
+    ASSERT_TRUE(bar);
+  }
+  void TearDown() override {
+    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+    app->ExitInstance();
+    app.reset();
+  }
+  // A menu's items, a separator as "-".
+  std::vector<QString> Items(QMenu* menu) {
+    std::vector<QString> texts;
+    for (QAction* a : menu->actions()) texts.push_back(a->isSeparator() ? QString("-") : a->text());
+    return texts;
+  }
+  QMenu* Menu(int index) { return bar->actions().at(index)->menu(); }
+  QAction* Item(int menu, const QString& text) { return gui::testing::MenuItem(Menu(menu), text); }
+  std::vector<QAction*> Buttons() {
+    std::vector<QAction*> buttons;
+    auto* tools = dynamic_cast<QToolBar*>(WidgetOf(&frame->CoolBar().ToolBar()));
+    if (!tools) return buttons;
+    for (QAction* a : tools->actions()) {
+      if (!a->isSeparator()) buttons.push_back(a);
+    }
+    return buttons;
+  }
+  QString MessagePane() {
+    const auto labels = WidgetOf(&frame->StatusBar())->findChildren<QLabel*>();
+    return labels.isEmpty() ? QString() : labels.front()->text();
+  }
+  // A turn of the loop: the idle time updates the bars, then they are shown.
+  void Turn() {
+    app->OnIdle(0);
+    Flush();
+  }
+
+  test_support::TempDir dir;
+  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
+  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
+  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
+  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
+  std::optional<CLorvexApp> app;
+  CMainFrame* frame = nullptr;
+  QWidget* top = nullptr;
+  QMenuBar* bar = nullptr;
+};
+
+TEST_F(ViewerWindow, TheMenusCarryTheirTextsByteForByte) {
+  EXPECT_EQ(top->windowTitle(), "Lorvex V.1.4.1");
+  std::vector<QString> titles;
+  for (QAction* a : bar->actions()) titles.push_back(a->text());
+  EXPECT_EQ(titles, (std::vector<QString>{"&Datei", "&Bearbeiten", "Aus&gabe", "&Einstellungen", "&Ansicht", "&?"}));
+  const std::vector<std::vector<QString>> items = {
+      {"Speichern &unter...", "-", "&Drucken...", "-", "&Beenden"},
+      {"&Suchen...", "&Weitersuchen"},
+      {"&Starten", "S&toppen", "-", QString::fromUtf8("Liste &l\xc3\xb6schen....")},
+      {"&Optionen...", "&Anzeige von...", "-", "Immer im &Vordergrund"},
+      {"&Symbolleiste", "S&tatusleiste"},
+      {"&Hilfe", "-", QString::fromUtf8("Auf neue &Version pr\xc3\xbc" "fen"), "-",
+       QString::fromUtf8("Inf&o \xc3\xbc" "ber Lorvex...")},
+  };
+  for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(Items(Menu(static_cast<int>(i))), items[i]) << i;
+
+  // As the menus open, the commands' states decide.
+  for (int i = 0; i < 6; ++i) emit Menu(i)->aboutToShow();
+  const struct {
+    int menu;
+    const char* text;
+    bool enabled;
+  } states[] = {
+      {0, "Speichern &unter...", true}, {0, "&Drucken...", false},        {0, "&Beenden", true},
+      {1, "&Suchen...", false},         {1, "&Weitersuchen", false},      {2, "&Starten", false},
+      {2, "S&toppen", true},            {3, "&Optionen...", true},        {3, "Immer im &Vordergrund", false},
+      {4, "&Symbolleiste", true},       {5, "&Hilfe", true},
+  };
+  for (const auto& s : states) EXPECT_EQ(Item(s.menu, s.text)->isEnabled(), s.enabled) << s.text;
+  EXPECT_TRUE(Item(4, "&Symbolleiste")->isChecked());
+  EXPECT_TRUE(Item(4, "S&tatusleiste")->isChecked());
+}
+
+TEST_F(ViewerWindow, TheToolBarShowsItsButtonsWithTipsAndTheirStates) {
+  const std::vector<QAction*> buttons = Buttons();
+  ASSERT_EQ(buttons.size(), 6u);
+  std::vector<QString> tips;
+  for (QAction* b : buttons) {
+    tips.push_back(b->toolTip());
+    EXPECT_FALSE(b->icon().isNull());
+  }
+  EXPECT_EQ(tips, (std::vector<QString>{"Speichern unter", "Drucken", QString::fromUtf8("Eintr\xc3\xa4ge l\xc3\xb6schen"),
+                                        "Start", "Stop", ""}));
+  Turn();
+  EXPECT_TRUE(buttons[0]->isEnabled());
+  EXPECT_FALSE(buttons[1]->isEnabled()) << "printing is always disabled";
+  EXPECT_FALSE(buttons[3]->isEnabled()) << "start while recording";
+  EXPECT_TRUE(buttons[4]->isEnabled());
+
+  // A client stops the recording: the buttons change over.
+  auto* view = dynamic_cast<CLorvexView*>(frame->GetActiveView());
+  view->SendMessage(plat::RegisterWindowMessage("WM_TRACE_STOP"));
+  Turn();
+  EXPECT_TRUE(buttons[3]->isEnabled());
+  EXPECT_FALSE(buttons[4]->isEnabled());
+  buttons[3]->trigger();
+  EXPECT_EQ(app->Stopped, 0);
+}
+
+TEST_F(ViewerWindow, TheStatusBarIsReadyAndShowsThePromptOfWhatThePersonPointsAt) {
+  Turn();
+  EXPECT_EQ(MessagePane(), "Bereit");
+  emit Menu(2)->aboutToShow();
+  emit Item(2, QString::fromUtf8("Liste &l\xc3\xb6schen...."))->hovered();
+  Flush();
+  EXPECT_EQ(MessagePane(), QString::fromUtf8("L\xc3\xb6scht das aktive Dokument."));
+  emit Menu(2)->aboutToHide();
+  Flush();
+  EXPECT_EQ(MessagePane(), "Bereit");
+}
+
+TEST_F(ViewerWindow, TheListFillsTheViewAndShowsTheTraces) {
+  auto* view = dynamic_cast<CLorvexView*>(frame->GetActiveView());
+  auto* table = dynamic_cast<QTableView*>(WidgetOf(&view->GetListCtrl()));
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->parentWidget(), WidgetOf(view));
+  EXPECT_EQ(table->size(), WidgetOf(view)->size());
+  EXPECT_EQ(table->model()->headerData(3, Qt::Horizontal).toString(), "Ausgabe");
+  const afx::ATOM atom = afx::GlobalAddAtomA("proc#~d#~t#~hallo");
+  view->SendMessage(plat::RegisterWindowMessage("WM_TRACE_STRING"), 4, atom);
+  afx::GlobalDeleteAtom(atom);
+  plat::testing::Advance(plat::ListView::kRepaintIntervalMs);
+  ASSERT_EQ(table->model()->rowCount(), 1);
+  EXPECT_EQ(table->model()->data(table->model()->index(0, 3)).toString(), "hallo");
+}
+
+}  // namespace
