@@ -9,6 +9,7 @@
 #include "kestrum/app/debug_device.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/wait_dialog.h"
+#include "kestrum/app/wait_message.h"
 #include "search_support.h"
 
 namespace {
@@ -262,7 +263,7 @@ TEST_P(WithoutBoard, TheCommandIsRefusedAndNothingChanges) {
 
 // ---------------------------------------------------------------- while a search runs
 // The wait window is not modal, so the main window's commands stay at hand.
-TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisStarts) {
+TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisNorAResetStarts) {
   Search();
   EXPECT_FALSE(Form_Wait->IsModal());
   EXPECT_EQ(Form_Wait->FormStyle, fsStayOnTop);
@@ -271,10 +272,14 @@ TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisStarts) {
 
   Search();
   Click(Form_Main->SpeedButton_DebugDevice);  // an unexpected modal dialog would fail the test
+  Click(Form_Main->SpeedButton_Reset);
   EXPECT_EQ(CallsOf(dnsim::Op::SearchAllDevices).size(), 1u);
   EXPECT_THAT(CallsOf(dnsim::Op::SearchSpecificDevice), IsEmpty());
+  EXPECT_THAT(CallsOf(dnsim::Op::ResetFirmware), IsEmpty());
   EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_SearchDeviceClick", "SpeedButton_SearchDeviceClick",
-                                        "SpeedButton_DebugDeviceClick"));
+                                        "SpeedButton_DebugDeviceClick", "SpeedButton_ResetClick"));
+  EXPECT_FALSE(Form_WaitMessage->Visible);
+  EXPECT_FALSE(Form_Main->Timer_ResetFirmware->Enabled);
   ExpectHeldForTheSearch();
 
   Advance(1400);  // the first search ends as it would have alone
