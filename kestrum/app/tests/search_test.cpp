@@ -10,7 +10,7 @@
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/wait_dialog.h"
 #include "kestrum/app/wait_message.h"
-#include "search_support.h"
+#include "list_reads.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr std::int32_t kStillRunning = 1055;
 
 class NetworkSearch : public KestrumTest {
  protected:
-  void SetUp() override { StartWithSearchReadsThroughTheTest(); }
+  void SetUp() override { StartWithListReadsThroughTheTest(); }
 
   static void Search() { Click(Form_Main->SpeedButton_SearchDevice); }
   static std::vector<std::string> Tree() { return TreeTexts(Form_Main->TreeView_AutoScanDevice); }
@@ -84,6 +84,9 @@ const FoundCase kFoundCases[] = {
       "  COS ( Input 2 , Output 2 )", "Device 12", "  Strobe ( Input 2 )", "  Cyclic ( Input 4 , Output 4 )",
       "Device 20", "  COS ( Input 1 , Output 1 )"},
      " Searched Devices : 4 Devices!! "},
+    // A count beyond the room of 200: no entry past the room is read.
+    {"ACountBeyondTheRoom", [] { ScriptSearchReads({0, FullRoomOf(5), 300}); }, FullRoomTexts(5),
+     " Searched Devices : 1 Devices!! "},
 };
 
 class DevicesFound : public NetworkSearch, public ::testing::WithParamInterface<FoundCase> {};
@@ -138,6 +141,8 @@ const NothingCase kNothingCases[] = {
     {"TheReadFails", [] { dnsim::Sim().InjectFault(dnsim::Op::GetSearchedDevices, 1002, 1); }},
     // Whatever a failed read left in the lists, it found nothing.
     {"TheReadFailsAfterWritingEntries", [] { ScriptSearchReads({1204, {{3, 1, 8, 4}, {5, 3, 2, 2}}}); }},
+    // A good read that wrote entries but no count: the count is the 0 it started with.
+    {"TheReadWritesNoCount", [] { ScriptSearchReads({0, {{3, 1, 8, 4}, {5, 3, 2, 2}}, kCountUnwritten}); }},
 };
 
 class NothingFound : public NetworkSearch, public ::testing::WithParamInterface<NothingCase> {};
