@@ -179,10 +179,20 @@ bool AppendTraceLine(const std::string& stored, const std::string& line) {
   // Not blocking: a FIFO nobody reads must not stop the viewer.
   const int fd = ::open(where.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) return false;
-  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  // Never waiting for the lock: this runs on the window thread, and a process
+  // that keeps the file locked would freeze the viewer's window, its lists and
+  // its automation. While anyone holds the lock the line is skipped, as for a
+  // file that cannot be opened (one viewer runs per user, so two viewers
+  // meeting on one append is rare; a frozen viewer would lose every trace).
+  int locked;
+  while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (locked != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return false;
   }
   const bool written = WriteAll(fd, line);
-  ::flock(fd, LOCK_UN);
+  if (locked == 0) ::flock(fd, LOCK_UN);
   ::close(fd);
   return written;
 }

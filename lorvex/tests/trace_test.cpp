@@ -1,5 +1,7 @@
 // Filing traces: the list, the channel files and the saved list; the
 // viewer's commands and its splash window.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -179,6 +181,24 @@ TEST_F(Viewer, AnUnopenableTraceFileIsSkippedSilentlyAndTheListStillGetsTheRow) 
     EXPECT_EQ(Doc()->Trace(1, "p", "d", "t", "x"), afx::TRUE);
   }
   EXPECT_EQ(View()->GetItemCount(), 2);  // and no box (the session fails on one)
+}
+
+TEST_F(Viewer, ATraceFileLockedByAnotherWriterHasItsLineSkippedWithoutWaiting) {
+  CLorvexApp& a = Start();
+  a.Channel(1).Medium = 5;
+  a.Channel(1).File = dir.File("locked.txt");
+  Doc()->Trace(1, "p", "d", "t", "before");
+  // A lock on another open file description of the same file is what another
+  // writer's lock looks like to the viewer; waiting for it would hang here.
+  const int other = ::open(dir.File("locked.txt").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  EXPECT_EQ(Doc()->Trace(1, "p", "d", "t", "while locked"), afx::TRUE);
+  ::flock(other, LOCK_UN);
+  Doc()->Trace(1, "p", "d", "t", "after");
+  ::close(other);
+  EXPECT_EQ(ReadFile(dir.File("locked.txt")), " p d t before\r\n p d t after\r\n");
+  EXPECT_EQ(View()->GetItemCount(), 3);  // the list has every row, and no box came
 }
 
 TEST_F(Viewer, ALineLongerThanTheClassicBufferIsWrittenWhole) {

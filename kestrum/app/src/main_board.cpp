@@ -249,6 +249,10 @@ void TForm_Main::Timer_InfoTimer(TObject*) {
 void TForm_Main::SpeedButton_ResetClick(TObject*) {
   if (kestrum::RefusedWithoutBoard(this)) return;
   kestrum::TraceCommand("SpeedButton_ResetClick");
+  // The search's wait window leaves this button at hand. A reset now would
+  // restart the master under the search and the status timer the search
+  // stopped; the search ends first.
+  if (searching_) return;
   ShowWaitWindow(500, 100, RestartingText(HardwareKind));  // the main window stays enabled
 
   // No poll thread talks to the master while it restarts.

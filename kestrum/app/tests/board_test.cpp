@@ -9,6 +9,7 @@
 #include <string>
 #include <tuple>
 
+#include "config_test_support.h"
 #include "kestrum/app/program_state.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/wait_message.h"
@@ -392,6 +393,86 @@ TEST_F(Board, AResetThatGivesUpLeavesThePollThreadsHeldUntilOneSucceeds) {
   EXPECT_FALSE(Form_WaitMessage->Visible);
   for (std::uint8_t slot = 1; slot <= 30; ++slot) EXPECT_FALSE(HoldsOf(slot).count("reset")) << int{slot};
   EXPECT_EQ(HoldsOf(12), before);
+}
+
+// ---------------------------------------------------------------- the configuration tree after the watches
+// The master's scan list of these tests: two devices, one connection each.
+const std::vector<dnsim::ScanEntry> kTwoDevices = {{12, 1, 8, 4, 200}, {5, 2, 2, 0, 200}};
+const std::vector<std::string> kTwoDevicesShown = {"Device 12 [2]", "  Poll ( Input 8 , Output 4 ) [3]",
+                                                   "Device 5 [2]", "  Strobe ( Input 2 ) [4]"};
+// The same list after device 12 left it.
+const std::vector<std::string> kDevice5Shown = {"Device 5 [2]", "  Strobe ( Input 2 ) [4]"};
+
+std::vector<std::string> ConfigTree() { return kestrum::config_testing::TreeLines(Form_Main->TreeView_CurrentConfig); }
+
+struct ActivationRebuildCase {
+  const char* label;
+  std::int32_t master_status;  // what the running master reports
+  std::uint32_t ends_at;       // ms after the click: the watch ends
+  Field status_shown;          // once the watch is over
+};
+void PrintTo(const ActivationRebuildCase& c, std::ostream* os) { *os << c.label; }
+
+const ActivationRebuildCase kActivationRebuilds[] = {
+    {"Runs", 0, 1000, Good("OK!")},
+    // Four reads of the CAN error give up, yet the master answers its scan list.
+    {"ReportsACanError", 1002, 4000, Red("CAN Error!")},
+};
+
+class ActivationRebuild : public Board, public ::testing::WithParamInterface<ActivationRebuildCase> {};
+INSTANTIATE_TEST_SUITE_P(Masters, ActivationRebuild, ::testing::ValuesIn(kActivationRebuilds),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_P(ActivationRebuild, TheEndOfTheWatchShowsTheMastersScanListEitherWay) {
+  const ActivationRebuildCase& c = GetParam();
+  ConfigureNetwork([&](dnsim::NetworkConfig& n) {
+    n.master.activation_polls = 0;
+    n.master.status = c.master_status;
+    n.scan_list = kTwoDevices;
+  });
+  StartKestrum(driver::kKindMerrow);
+  ASSERT_EQ(dnsim::Sim().ScanList(), kTwoDevices);
+  Click(Form_Main->SpeedButton_ActiveBoard);
+  Advance(c.ends_at - 1);
+  EXPECT_THAT(ConfigTree(), IsEmpty());
+  EXPECT_THAT(CallsOf(Op::GetScanList), IsEmpty());
+  if (c.master_status != 0) ExpectBox(kBusLost).Caption("Kestrum Error").Flags(MB_OK | MB_ICONERROR);
+  Advance(1);
+  EXPECT_FALSE(Form_WaitMessage->Visible);
+  EXPECT_EQ(CallsOf(Op::GetScanList).size(), 1u);
+  EXPECT_EQ(ConfigTree(), kTwoDevicesShown);
+  Advance(2000);
+  EXPECT_EQ(Shown(Form_Main->Edit_MasterStatus), c.status_shown);
+}
+
+class ResetRebuild : public Board, public ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(Resets, ResetRebuild, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "GivesUp" : "Succeeds"; });
+
+TEST_P(ResetRebuild, OnlyAResetThatSucceedsShowsTheMastersScanListAgain) {
+  const bool gives_up = GetParam();
+  ConfigureNetwork([](dnsim::NetworkConfig& n) {
+    n.master.reset_polls = 2;
+    n.scan_list = kTwoDevices;
+  });
+  StartKestrum(driver::kKindCalvory);
+  ActivateByClick();
+  ASSERT_EQ(ConfigTree(), kTwoDevicesShown);
+  // The master's list changes behind the program's back; only a new read shows it.
+  ASSERT_EQ(dnsim::Sim().RemoveDevice({"Test_Entry", 0, dnsim::kNoPort}, 12), 0);
+  ASSERT_EQ(dnsim::Sim().ScanList(), (std::vector<dnsim::ScanEntry>{kTwoDevices[1]}));
+  ClearCallLog();
+
+  if (gives_up) dnsim::Sim().InjectFault(Op::GetMasterStatus, 10023, 6);
+  Click(Form_Main->SpeedButton_Reset);
+  const std::uint32_t ends_at = gives_up ? 6000 : 3000;
+  Advance(ends_at - 1);
+  EXPECT_EQ(ConfigTree(), kTwoDevicesShown);
+  if (gives_up) ExpectBox(kBusLost).Caption("Kestrum Error").Flags(MB_OK | MB_ICONERROR);
+  Advance(1);
+  EXPECT_FALSE(Form_WaitMessage->Visible);
+  EXPECT_EQ(CallsOf(Op::GetScanList).size(), gives_up ? 0u : 1u);
+  EXPECT_EQ(ConfigTree(), gives_up ? kTwoDevicesShown : kDevice5Shown);
 }
 
 // ---------------------------------------------------------------- refusals without an active board

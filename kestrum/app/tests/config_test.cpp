@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config_test_support.h"
+#include "list_reads.h"
 #include "kestrum/app/globals.h"
 #include "platform/format.h"
 
@@ -93,6 +94,19 @@ TEST_F(Config, ARefreshWhoseReadFailsLeavesTheTreeEmptyAndAnswersTheCode) {
   dnsim::Sim().InjectFault(Op::GetScanList, 1002, 1);
   EXPECT_EQ(Form_Main->RefreshCurrentConfig(), 1002);
   EXPECT_THAT(TreeLines(ConfigTree()), IsEmpty());
+}
+
+// What the driver says it wrote is clamped to the lists' room, and a read
+// that writes no count found nothing.
+TEST_F(Config, ARefreshReadsNoEntryBeyondTheListsRoomAndNoneWithoutACount) {
+  StartWithListReadsThroughTheTest();
+  ScriptScanListReads({0, FullRoomOf(5), 300});
+  EXPECT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  EXPECT_EQ(TreeTexts(ConfigTree()), FullRoomTexts(5));
+
+  ScriptScanListReads({0, {{5, 1, 8, 4}, {12, 3, 2, 2}}, kCountUnwritten});
+  EXPECT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  EXPECT_THAT(TreeTexts(ConfigTree()), IsEmpty());
 }
 
 // ---------------------------------------------------------------- the add command

@@ -10,7 +10,7 @@
 #include "kestrum/app/program_state.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "platform/format.h"
-#include "search_support.h"
+#include "list_reads.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ const Lengths kNothing = {"N/A", "N/A", "N/A", "N/A", "N/A", "N/A", "N/A"};
 
 class Diagnosis : public KestrumTest {
  protected:
-  void SetUp() override { StartWithSearchReadsThroughTheTest(); }
+  void SetUp() override { StartWithListReadsThroughTheTest(); }
 
   static TForm_DebuggingDevice& Dialog() { return *Form_DebuggingDevice; }
 
@@ -102,6 +102,12 @@ const VerdictCase kVerdicts[] = {
     // Whatever a failed read left in the lists, the slave did not answer.
     {"ReadFailsAfterWritingEntries", 5, [] { ScriptSearchReads({1204, {{5, 1, 8, 4}}}); }, kNothing,
      "Device 5 NOT exist! (1204)", clRed},
+    // No entry past the room of 200 is read: the last Poll entry within it wins.
+    {"ACountBeyondTheRoom", 5, [] { ScriptSearchReads({0, FullRoomOf(5), 300}); },
+     {"199", "199", "N/A", "N/A", "N/A", "N/A", "N/A"}, "Device 5 OK!", clGreen},
+    // A good read that wrote an entry but no count found nothing.
+    {"ReadWritesNoCount", 5, [] { ScriptSearchReads({0, {{5, 1, 8, 4}}, kCountUnwritten}); }, kNothing,
+     "Device 5 NOT exist! (0)", clRed},
 };
 
 class Verdict : public Diagnosis, public ::testing::WithParamInterface<VerdictCase> {};

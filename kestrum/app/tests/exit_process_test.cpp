@@ -84,6 +84,7 @@ struct ExitCase {
   const char* label;
   std::vector<std::string> args;
   bool closes_board;
+  bool polls = false;  // the I/O page was shown: every poll thread ran, the slots polled
 };
 void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.label; }
 
@@ -92,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     Exits, ProcessExit,
     ::testing::Values(ExitCase{"MenuExitWithBoardActive", {"1", "menu", "0"}, false},
                       ExitCase{"MenuExitWithoutBoard", {"2", "menu"}, false},
-                      ExitCase{"ToolBarExitWithBoardActive", {"1", "toolbar", "0"}, true}),
+                      ExitCase{"ToolBarExitWithBoardActive", {"1", "toolbar", "0"}, true},
+                      ExitCase{"MenuExitWithLivePollThreads", {"1", "menu", "iopage"}, false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_P(ProcessExit, EndsWithStatusZeroAndClosesTheBoardOnlyFromTheToolBar) {
@@ -103,6 +105,7 @@ TEST_P(ProcessExit, EndsWithStatusZeroAndClosesTheBoardOnlyFromTheToolBar) {
                                    << o.output;
   EXPECT_EQ(WEXITSTATUS(o.status), 0) << o.output;
   EXPECT_THAT(o.output, Not(HasSubstr("box: "))) << "the start-up showed a box";
+  EXPECT_THAT(o.output, HasSubstr("threads left: 0\n")) << "the program returned with live poll threads";
   const std::string family = c.args[0] == "1" ? "Calvory" : "Merrow";
   EXPECT_THAT(o.output, HasSubstr("call " + family + "_Total")) << "the boards were listed";
   const std::string close = "call " + family + (family == "Calvory" ? "_CloseBoard" : "_CloseModule");
@@ -110,6 +113,15 @@ TEST_P(ProcessExit, EndsWithStatusZeroAndClosesTheBoardOnlyFromTheToolBar) {
     EXPECT_THAT(o.output, HasSubstr(close));
   } else {
     EXPECT_THAT(o.output, Not(HasSubstr(close)));
+  }
+  if (c.polls) {
+    EXPECT_THAT(o.output, HasSubstr("running threads: 30\n"));
+    // The demo network's slaves that answer at 125K, each polled by its slot's
+    // thread; the selected first slot's input read as well.
+    for (const char* mac : {"12", "3", "20", "5"}) {
+      EXPECT_THAT(o.output, HasSubstr("call " + family + "_GetSlaveStatus board=0 mac=" + mac + "\n")) << mac;
+    }
+    EXPECT_THAT(o.output, HasSubstr("call " + family + "_ReadInputData board=0 mac="));
   }
 }
 

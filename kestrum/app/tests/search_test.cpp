@@ -9,7 +9,8 @@
 #include "kestrum/app/debug_device.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/wait_dialog.h"
-#include "search_support.h"
+#include "kestrum/app/wait_message.h"
+#include "list_reads.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr std::int32_t kStillRunning = 1055;
 
 class NetworkSearch : public KestrumTest {
  protected:
-  void SetUp() override { StartWithSearchReadsThroughTheTest(); }
+  void SetUp() override { StartWithListReadsThroughTheTest(); }
 
   static void Search() { Click(Form_Main->SpeedButton_SearchDevice); }
   static std::vector<std::string> Tree() { return TreeTexts(Form_Main->TreeView_AutoScanDevice); }
@@ -83,6 +84,9 @@ const FoundCase kFoundCases[] = {
       "  COS ( Input 2 , Output 2 )", "Device 12", "  Strobe ( Input 2 )", "  Cyclic ( Input 4 , Output 4 )",
       "Device 20", "  COS ( Input 1 , Output 1 )"},
      " Searched Devices : 4 Devices!! "},
+    // A count beyond the room of 200: no entry past the room is read.
+    {"ACountBeyondTheRoom", [] { ScriptSearchReads({0, FullRoomOf(5), 300}); }, FullRoomTexts(5),
+     " Searched Devices : 1 Devices!! "},
 };
 
 class DevicesFound : public NetworkSearch, public ::testing::WithParamInterface<FoundCase> {};
@@ -137,6 +141,8 @@ const NothingCase kNothingCases[] = {
     {"TheReadFails", [] { dnsim::Sim().InjectFault(dnsim::Op::GetSearchedDevices, 1002, 1); }},
     // Whatever a failed read left in the lists, it found nothing.
     {"TheReadFailsAfterWritingEntries", [] { ScriptSearchReads({1204, {{3, 1, 8, 4}, {5, 3, 2, 2}}}); }},
+    // A good read that wrote entries but no count: the count is the 0 it started with.
+    {"TheReadWritesNoCount", [] { ScriptSearchReads({0, {{3, 1, 8, 4}, {5, 3, 2, 2}}, kCountUnwritten}); }},
 };
 
 class NothingFound : public NetworkSearch, public ::testing::WithParamInterface<NothingCase> {};
@@ -262,7 +268,7 @@ TEST_P(WithoutBoard, TheCommandIsRefusedAndNothingChanges) {
 
 // ---------------------------------------------------------------- while a search runs
 // The wait window is not modal, so the main window's commands stay at hand.
-TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisStarts) {
+TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisNorAResetStarts) {
   Search();
   EXPECT_FALSE(Form_Wait->IsModal());
   EXPECT_EQ(Form_Wait->FormStyle, fsStayOnTop);
@@ -271,10 +277,14 @@ TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisStarts) {
 
   Search();
   Click(Form_Main->SpeedButton_DebugDevice);  // an unexpected modal dialog would fail the test
+  Click(Form_Main->SpeedButton_Reset);
   EXPECT_EQ(CallsOf(dnsim::Op::SearchAllDevices).size(), 1u);
   EXPECT_THAT(CallsOf(dnsim::Op::SearchSpecificDevice), IsEmpty());
+  EXPECT_THAT(CallsOf(dnsim::Op::ResetFirmware), IsEmpty());
   EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_SearchDeviceClick", "SpeedButton_SearchDeviceClick",
-                                        "SpeedButton_DebugDeviceClick"));
+                                        "SpeedButton_DebugDeviceClick", "SpeedButton_ResetClick"));
+  EXPECT_FALSE(Form_WaitMessage->Visible);
+  EXPECT_FALSE(Form_Main->Timer_ResetFirmware->Enabled);
   ExpectHeldForTheSearch();
 
   Advance(1400);  // the first search ends as it would have alone

@@ -51,8 +51,9 @@ std::string BuildTraceFileLine(const CLorvexApp& app, const std::string& process
 
 // Appends the line to the channel's file with one write on an O_APPEND
 // descriptor under an exclusive flock, so that viewers writing one file at
-// once never tear or lose a line. False when the file cannot be opened or
-// written; nobody is told.
+// once never tear or lose a line. The lock is never waited for: while another
+// process holds it the line is skipped. False when the file cannot be opened,
+// is locked by someone else or cannot be written; nobody is told.
 bool AppendTraceLine(const std::string& stored, const std::string& line);
 
 // What Save As writes: "%s\t%s\t%s\t%s" of process, date, time and text for

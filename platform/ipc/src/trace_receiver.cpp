@@ -305,12 +305,26 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
   std::stable_sort(pending_.begin(), pending_.end(), [](const Pending& a, const Pending& b) {
     return a.sent != b.sent ? a.sent < b.sent : a.order < b.order;
   });
-  std::size_t taken = 0;
-  for (; taken < pending_.size() && pending_[taken].sent <= cutoff; ++taken) {
-    ++stats_.delivered;
-    callback(pending_[taken].message);
+  // What may go on now joins the queue behind what an outer Drain has yet to
+  // hand out: everything read here was sent after that.
+  std::size_t cleared = 0;
+  while (cleared < pending_.size() && pending_[cleared].sent <= cutoff) {
+    ready_.push_back(std::move(pending_[cleared].message));
+    ++cleared;
   }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cleared));
+  // Each message leaves the queue before its callback runs: a callback that
+  // runs the window loop may drain again, and that Drain goes on with the
+  // queue where this one stands - nothing twice, nothing out of order.
+  std::size_t taken = 0;
+  while (!ready_.empty()) {
+    const TraceDatagram message = std::move(ready_.front());
+    ready_.pop_front();
+    ++stats_.delivered;
+    ++taken;
+    SetWaiting(!pending_.empty() || !ready_.empty());
+    callback(message);
+  }
   SetWaiting(!pending_.empty());
   return taken;
 }

@@ -120,6 +120,7 @@ void MasterKey(MasterConfig& m, const std::string& key, std::string_view value) 
   else if (key == "resetpolls") m.reset_polls = PollCount(value, "ResetPolls");
   else if (key == "searchpolls") m.search_polls = PollCount(value, "SearchPolls");
   else if (key == "attributepolls") m.attribute_polls = PollCount(value, "AttributePolls");
+  else if (key == "status") m.status = NumberOf<std::int32_t>(value, "Status");
   else if (key == "boards") m.boards = NumberOf<std::uint8_t>(value, "Boards", 0, kMaxBoards);
   else if (key == "ports") m.ports = NumberList<std::uint8_t>(value, kMaxBoards, "Ports");
   else if (key == "debugwindowids") m.debug_window_ids = NumberList<std::uint16_t>(value, kMaxDebugWindowIds, "DebugWindowIDs");

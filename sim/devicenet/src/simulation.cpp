@@ -379,11 +379,13 @@ std::int32_t Simulation::GetMasterStatus(const Where& w) {
     case MasterState::Resetting:
       if (!PollDone(s.master_polls_left)) return c.Return(kTimeout);
       s.master = MasterState::Running;
-      return c.Return(kOk);
+      break;
     case MasterState::Running:
       break;
   }
-  return c.Return(kOk);
+  // The status the running master was given; one that reports a CAN error
+  // still answers every other entry, as a master on a troubled bus does.
+  return c.Return(s.config.master.status);
 }
 
 // ---- communication with the slaves

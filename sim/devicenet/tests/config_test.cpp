@@ -22,6 +22,7 @@ TEST(SimConfig, AFileWithEveryKeyIsReadAsWritten) {
       "ResetPolls=0\r\n"
       "SearchPolls=5\r\n"
       "AttributePolls=4\r\n"
+      "Status=1002\r\n"
       "Boards=3\r\n"
       "Ports=4,2\r\n"
       "DebugWindowIDs=3, 7\r\n"
@@ -51,6 +52,7 @@ TEST(SimConfig, AFileWithEveryKeyIsReadAsWritten) {
   EXPECT_EQ(m.reset_polls, 0);
   EXPECT_EQ(m.search_polls, 5);
   EXPECT_EQ(m.attribute_polls, 4);
+  EXPECT_EQ(m.status, 1002);
   EXPECT_EQ(m.boards, 3);
   EXPECT_EQ(m.ports, (std::vector<std::uint8_t>{4, 2}));
   EXPECT_EQ(m.debug_window_ids, (std::vector<std::uint16_t>{3, 7}));
@@ -73,6 +75,7 @@ TEST(SimConfig, AnEmptyFileIsAMasterWithoutSlaves) {
   ASSERT_TRUE(net);
   EXPECT_TRUE(net->slaves.empty());
   EXPECT_EQ(net->master.firmware_version, 0x250);
+  EXPECT_EQ(net->master.status, 0) << "a master runs without an error unless told";
 }
 
 TEST(SimConfig, MistakesAreReportedWithTheirLine) {
@@ -91,6 +94,8 @@ TEST(SimConfig, MistakesAreReportedWithTheirLine) {
       {"[Master]\nBoards=21\n", "line 2: Boards must be 0 to 20"},
       {"[Master]\nPorts=1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n", "line 2: Ports: at most 20"},
       {"[Master]\nActivationPolls=-2\n", "line 2: ActivationPolls must be -1 to 1000000"},
+      {"[Master]\nStatus=CAN\n", "line 2: Status is not a number"},
+      {"[Master]\nStatus=0x80000000\n", "line 2: Status must be -2147483648 to 2147483647"},
       {"[Slave]\nMACID=64\n", "line 2: MACID must be 0 to 63"},
       {"[Slave]\nPoll=8,4\n[Slave]\nMACID=3\n", "line 1: [Slave] without MACID"},
       {"[Slave]\nMACID=3\n\n[Slave]\nMACID=3\n", "line 4: a second slave with the same MACID"},

@@ -98,6 +98,33 @@ TEST_F(SimulationTest, AMasterThatNeverComesUpKeepsAnsweringTimeout) {
   for (int i = 0; i < 50; ++i) ASSERT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kTimeout);
 }
 
+TEST_F(SimulationTest, AMasterGivenAStatusReportsItOnceItRunsAndStillAnswersTheRest) {
+  dnsim::NetworkConfig net = WithScanList({{5, 1, 8, 4, 200}});
+  net.master.activation_polls = 1;
+  net.master.reset_polls = 1;
+  net.master.status = dnsim::kCanError;
+  Simulation sim(net);
+  sim.Active(kBoard0);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kTimeout);  // still coming up
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kCanError);
+  EXPECT_EQ(sim.Master().state, dnsim::MasterState::Running);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kCanError);
+  EXPECT_EQ(sim.GetFirmwareVersion(kBoard0), 0x250);
+  List l;
+  EXPECT_EQ(sim.GetScanList(kBoard0, &l.count, l.macs, l.types, l.ins, l.outs, l.extra), 0);
+  EXPECT_EQ(l.Entries(true), net.scan_list);
+
+  // A restart does not cure the bus.
+  EXPECT_EQ(sim.ResetFirmware(kBoard0), 0);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kTimeout);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kCanError);
+  // An injected fault still comes first, and a closed master answers nothing.
+  sim.InjectFault(dnsim::Op::GetMasterStatus, 7, 1);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), 7);
+  sim.Close(kBoard0);
+  EXPECT_EQ(sim.GetMasterStatus(kBoard0), dnsim::kTimeout);
+}
+
 TEST_F(SimulationTest, NewMacIdAndBaudRateTakeEffectOnlyAfterAFirmwareReset) {
   dnsim::NetworkConfig net = Demo();
   net.master.reset_polls = 2;

@@ -14,6 +14,7 @@
 //   ResetPolls=2            ; the same after a firmware reset
 //   SearchPolls=3           ; IsSearchOK answers 1055 this many times
 //   AttributePolls=1        ; explicit requests answer 1151 this many polls
+//   Status=0                ; what GetMasterStatus answers once the master runs (1002: a CAN error)
 //   Boards=1                ; kinds 1, 2, 4: boards 0..n-1 (at most 20)
 //   Ports=4                 ; kind 3: ports per CAN board, comma separated (at most 20 boards)
 //   DebugWindowIDs=3,7      ; firmware debug-window IDs enabled at start (at most 300)
@@ -98,6 +99,7 @@ struct MasterConfig {
   int reset_polls = 2;
   int search_polls = 3;
   int attribute_polls = 1;
+  std::int32_t status = 0;  // GetMasterStatus of the running master
   std::uint8_t boards = 1;
   std::vector<std::uint8_t> ports{4};
   std::vector<std::uint16_t> debug_window_ids;

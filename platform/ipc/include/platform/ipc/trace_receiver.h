@@ -40,6 +40,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -102,7 +103,9 @@ class TraceReceiver {
 
   // Reads queued datagrams until none is left or about limit were read
   // (every sender's connection gets its turn), calling back for each one
-  // taken. Returns the number taken.
+  // taken. Returns the number taken by this call. A callback may drain
+  // again (a handler that runs the window loop does): the inner Drain hands
+  // out the rest of the outer one's messages first, in order, each once.
   std::size_t Drain(const Callback& callback, std::size_t limit = kDrainLimit);
 
   const ReceiveStats& Stats() const { return stats_; }
@@ -129,6 +132,7 @@ class TraceReceiver {
   bool waiting_ = false;
   std::vector<int> connections_;
   std::vector<Pending> pending_;
+  std::deque<TraceDatagram> ready_;  // cleared to go on, in order, not yet handed out
   std::uint64_t read_order_ = 0;
   int lock_fd_ = -1;
   std::string socket_path_;
