@@ -68,6 +68,9 @@ void TForm_Main::SpeedButton_SearchDeviceClick(TObject*) {
   // One search at a time: a second one would restart the master's search and
   // hold the poll threads on top of the first.
   if (searching_) return;
+  // Nor while a firmware reset is being watched: the master is restarting,
+  // and the reset's end would resume the poll threads under the search.
+  if (Timer_ResetFirmware->Enabled) return;
   const std::int32_t result = BrantelAPI_StartAutoScan(ActiveBoardNo);
   if (result != 0) {
     kestrum::TraceText(plat::Format("BrantelAPI_StartAutoScan Error!(%d)", result), kestrum::kTraceChannel);

@@ -298,6 +298,24 @@ TEST_F(NetworkSearch, WhileASearchRunsNeitherASecondSearchNorADiagnosisNorAReset
   ExpectRestored();
 }
 
+TEST_F(NetworkSearch, NoSearchStartsWhileAFirmwareResetIsWatched) {
+  Click(Form_Main->SpeedButton_Reset);
+  Search();
+  EXPECT_THAT(CallsOf(dnsim::Op::SearchAllDevices), IsEmpty());
+  EXPECT_FALSE(Form_Wait->Visible);
+  for (std::uint8_t n = 1; n <= DeviceIO::kSlotCount; ++n) {
+    EXPECT_FALSE(DeviceIOPanel->HoldReasons(n).count(DeviceIO::kHoldSearch)) << "slot " << int{n};
+  }
+
+  Advance(5000);  // the restarted master answers; the reset ends
+  ASSERT_FALSE(Form_Main->Timer_ResetFirmware->Enabled);
+  Search();
+  EXPECT_EQ(CallsOf(dnsim::Op::SearchAllDevices).size(), 1u);
+  ExpectHeldForTheSearch();
+  Advance(2000);
+  ExpectRestored();
+}
+
 TEST_F(NetworkSearch, ShowingTheIOPageDuringASearchKeepsThePollThreadsHeld) {
   Search();
   ShowPage(Form_Main->PageControl_Main, Form_Main->TabSheet_DeviceIO);
