@@ -2,7 +2,12 @@
 #include "trace_client_core.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -135,5 +140,93 @@ TEST_F(TraceClientTest, WithoutAViewerTracesAreDroppedAndCounted) {
   EXPECT_EQ(client_->Stats().Dropped(SendDrop::kNoReceiver), 2u);
   EXPECT_EQ(client_->Stats().sent, 0u);
 }
+
+// However the viewer fails to take traces, the tracing thread goes on at once:
+// each trace is dropped and counted, never waited for. The calls run until
+// several drops were seen, so a send or connect that waited would hang here.
+struct AbsentViewerCase {
+  const char* name;
+  // Puts what the case needs at the socket path; returns the descriptors and
+  // the receiver that must stay open meanwhile.
+  std::function<void(const std::string& dir, const std::string& path, std::vector<int>& fds,
+                     std::unique_ptr<TraceReceiver>& receiver)>
+      prepare;
+  SendDrop reason;
+  bool some_sent;  // the viewer's queue took traces before it was full
+};
+void PrintTo(const AbsentViewerCase& c, std::ostream* os) { *os << c.name; }
+
+// A socket that listens with room for one waiting connection and never
+// accepts, as a viewer hung before its loop leaves it.
+void ListenWithoutAccepting(const std::string& dir, const std::string& path, std::vector<int>& fds) {
+  ASSERT_TRUE(MakePrivateDirectory(dir).ok());
+  sockaddr_un address{};
+  socklen_t length = 0;
+  ASSERT_TRUE(MakeSocketAddress(path, address, length));
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  fds.push_back(fd);
+  ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(fd, 0), 0);
+}
+
+const AbsentViewerCase kAbsentViewers[] = {
+    {"NoViewer", [](auto&, auto&, auto&, auto&) {}, SendDrop::kNoReceiver, false},
+    {"ViewerThatDied",
+     [](const std::string& dir, const std::string& path, auto&, auto&) {
+       ASSERT_TRUE(ipc_test::LeaveStaleSocket(dir, path));
+     },
+     SendDrop::kNoReceiver, false},
+    {"ViewerThatNeverReads",
+     [](const std::string& dir, const std::string&, auto&, std::unique_ptr<TraceReceiver>& receiver) {
+       ReceiverOpen r = TraceReceiver::OpenIn(dir);
+       ASSERT_EQ(r.error, OpenError::kNone) << r.message;
+       receiver = std::move(r.receiver);
+     },
+     SendDrop::kQueueFull, true},
+    {"ViewerThatNeverAccepts",
+     [](const std::string& dir, const std::string& path, std::vector<int>& fds, auto&) {
+       ListenWithoutAccepting(dir, path, fds);
+       // Another program's connection takes the one place that waits.
+       const int other = ipc_test::ConnectRaw(path);
+       ASSERT_GE(other, 0);
+       fds.push_back(other);
+     },
+     SendDrop::kQueueFull, false},
+};
+
+class AbsentViewer : public ::testing::TestWithParam<AbsentViewerCase> {
+ protected:
+  ~AbsentViewer() override {
+    for (int fd : fds_) close(fd);
+  }
+  ipc_test::TempDir tmp_;
+  std::vector<int> fds_;
+  std::unique_ptr<TraceReceiver> receiver_;
+};
+
+TEST_P(AbsentViewer, TracesAreDroppedAndCountedWithoutWaiting) {
+  const AbsentViewerCase& c = GetParam();
+  const std::string dir = tmp_ / "lorvex";
+  const std::string path = dir + "/" + kSocketFileName;
+  c.prepare(dir, path, fds_, receiver_);
+  if (HasFatalFailure()) return;
+  TraceClient client(std::make_unique<TraceSender>(path), "kestrum");
+
+  EXPECT_EQ(client.Start(), 1);
+  std::uint64_t calls = 0;
+  while (client.Stats().TotalDropped() < 10 && calls < 1000000) {
+    client.Trace(1, ("still going " + std::to_string(calls)).c_str());
+    ++calls;
+  }
+  const SendStats stats = client.Stats();
+  EXPECT_EQ(stats.sent + stats.TotalDropped(), calls);
+  EXPECT_EQ(stats.Dropped(c.reason), stats.TotalDropped());
+  EXPECT_GE(stats.TotalDropped(), 10u);
+  EXPECT_EQ(stats.sent > 0, c.some_sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Viewers, AbsentViewer, ::testing::ValuesIn(kAbsentViewers),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
