@@ -431,6 +431,12 @@ TEST_F(SlaveCommands, StartWritesTheOutputFirstAndReleasesNoOtherHoldersHold) {
   EXPECT_EQ(Values(1).OutputData, "") << "the typed text is not kept by a start";
 }
 
+TEST_F(SlaveCommands, StopTracesItsNameOnceAndStopsTheSelectedSlave) {
+  Click(Form_Main->SpeedButton_StopDevice);
+  EXPECT_THAT(TraceLines(), ElementsAre(TraceLine{1, "SpeedButton_StopDeviceClick"}));
+  EXPECT_THAT(CommandCalls(), ElementsAre("StopDevice board=0 mac=5"));
+}
+
 TEST_F(SlaveCommands, DriverErrorsOfTheCommandsShowAsTheirNumber) {
   dnsim::Sim().InjectFault(dnsim::Op::StartDevice, 1002, 1);
   TypeOutput("");
