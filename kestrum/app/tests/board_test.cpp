@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
 #include <tuple>
 
 #include "config_test_support.h"
+#include "driver/entry_signatures.h"
 #include "kestrum/app/program_state.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/wait_message.h"
+#include "platform/library_loader.h"
 #include "platform/program_path.h"
+#include "platform/testing/loaders.h"
 #include "platform/testing/spawn_probe.h"
 
 namespace {
@@ -184,6 +188,116 @@ TEST_F(Board, TheChosenNumberIsActivatedOnItsPort) {
   EXPECT_EQ(active[0].args, "board=1 port=2");
 }
 
+// ---------------------------------------------------------------- what the master's calls find
+// The stand-ins' activation and reset entries, wrapped so that a test sees the
+// windows and the poll threads as they are at the moment the master is called.
+std::function<void()> g_at_master_call;
+driver::BoardEntries::Active g_board_active = nullptr;
+driver::PortEntries::Active g_port_active = nullptr;
+driver::BoardEntries::ResetFirmware g_reset = nullptr;
+
+driver::Result BoardActiveWatched(std::uint8_t board) {
+  if (g_at_master_call) g_at_master_call();
+  return g_board_active(board);
+}
+driver::Result PortActiveWatched(std::uint8_t board, std::uint8_t port) {
+  if (g_at_master_call) g_at_master_call();
+  return g_port_active(board, port);
+}
+driver::Result ResetWatched(std::uint8_t board) {
+  if (g_at_master_call) g_at_master_call();
+  return g_reset(board);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class MasterCallWatchingLoader final : public plat::LibraryLoader {
+ public:
+  plat::ModuleHandle Load(const std::string& file_name) override { return plat::SystemLoader().Load(file_name); }
+  plat::ProcAddress Symbol(plat::ModuleHandle module, const std::string& entry_name) override {
+    plat::ProcAddress address = plat::SystemLoader().Symbol(module, entry_name);
+    if (address == nullptr) return address;
+    if (entry_name == "Tolquin_Active") {
+      g_port_active = reinterpret_cast<driver::PortEntries::Active>(address);
+      return reinterpret_cast<plat::ProcAddress>(&PortActiveWatched);
+    }
+    if (EndsWith(entry_name, "_ActiveBoard") || EndsWith(entry_name, "_ActiveModule")) {
+      g_board_active = reinterpret_cast<driver::BoardEntries::Active>(address);
+      return reinterpret_cast<plat::ProcAddress>(&BoardActiveWatched);
+    }
+    if (EndsWith(entry_name, "_ResetFirmware")) {
+      g_reset = reinterpret_cast<driver::BoardEntries::ResetFirmware>(address);
+      return reinterpret_cast<plat::ProcAddress>(&ResetWatched);
+    }
+    return address;
+  }
+};
+
+class MasterCalls : public Board, public ::testing::WithParamInterface<std::uint8_t> {
+ protected:
+  void TearDown() override { g_at_master_call = nullptr; }
+  static void StartWithTheCallsWatched(std::uint8_t kind) {
+    g_at_master_call = nullptr;
+    MasterCallWatchingLoader loader;
+    plat::testing::ScopedCurrentLoader scoped(loader);
+    StartKestrum(kind);
+  }
+};
+std::string KindName(const ::testing::TestParamInfo<std::uint8_t>& info) {
+  return "Kind" + std::to_string(info.param);
+}
+
+class ActivationCall : public MasterCalls {};
+INSTANTIATE_TEST_SUITE_P(Kinds, ActivationCall, ::testing::Values<std::uint8_t>(1, 2, 3, 4), KindName);
+// The CAN board of kind 3 has no firmware reset to call.
+class ResetCall : public MasterCalls {};
+INSTANTIATE_TEST_SUITE_P(Kinds, ResetCall, ::testing::Values<std::uint8_t>(1, 2, 4), KindName);
+
+// The wait window is up with the kind's text, and the main window out of
+// reach, before the master is asked to start.
+TEST_P(ActivationCall, FindsTheWaitWindowUpWithTheKindsText) {
+  const std::uint8_t kind = GetParam();
+  const char* const texts[] = {nullptr, "Calvory is initialing......\nPlease wait.....",
+                               "Merrow is initialing......\nPlease wait.....",
+                               "Tolquin is initialing......\nPlease wait.....",
+                               "This is a message."};  // kind 4 keeps what the label showed
+  StartWithTheCallsWatched(kind);
+  int calls = 0;
+  g_at_master_call = [&] {
+    ++calls;
+    TForm_WaitMessage* w = Form_WaitMessage;
+    EXPECT_EQ(w->Label_Message->Caption, texts[kind]);
+    EXPECT_TRUE(w->Visible);
+    EXPECT_EQ(std::make_tuple(w->Width.Get(), w->Height.Get()), std::make_tuple(400, 100));
+    EXPECT_FALSE(Form_Main->Enabled);
+    EXPECT_EQ(ActiveBoardNo, 0);
+  };
+  Click(Form_Main->SpeedButton_ActiveBoard);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(Form_WaitMessage->Label_Message->Caption, kReadingEEPROM);
+}
+
+// No poll thread may be inside a driver call while the master restarts, and
+// the status line must not read it meanwhile.
+TEST_P(ResetCall, FindsEveryPollThreadHeldAndTheStatusLineStopped) {
+  StartWithTheCallsWatched(GetParam());
+  ActivateByClick();
+  int calls = 0;
+  g_at_master_call = [&] {
+    ++calls;
+    for (std::uint8_t slot = 1; slot <= 30; ++slot) EXPECT_TRUE(HoldsOf(slot).count("reset")) << int{slot};
+    EXPECT_FALSE(Form_Main->Timer_Info->Enabled);
+    EXPECT_TRUE(Form_WaitMessage->Visible);
+    EXPECT_EQ(Form_Main->Edit_MasterStatus->Text, "OK!") << "the stars come after the call";
+  };
+  Click(Form_Main->SpeedButton_Reset);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(Form_Main->Edit_MasterStatus->Text, "*******");
+  EXPECT_TRUE(Form_Main->Timer_Info->Enabled);
+}
+
 // ---------------------------------------------------------------- the status line
 struct RefreshCase {
   const char* label;
@@ -205,11 +319,15 @@ const RefreshCase kRefreshes[] = {
     {"MacId63", Op::GetMasterMACID, 63, Good("2.50"), Good("63"), Good("250K bps"), Good("OK!"), 200},
     {"Baud10023", Op::GetBaudRate, 10023, Good("2.50"), Good("17"), Red("Timeout!"), Good("OK!"), 2000},
     {"BaudIndex7", Op::GetBaudRate, 7, Good("2.50"), Good("17"), Red("7"), Good("OK!"), 2000},
+    {"BaudIndexNegative", Op::GetBaudRate, -1, Good("2.50"), Good("17"), Red("-1"), Good("OK!"), 2000},
     {"BaudIndex2", Op::GetBaudRate, 2, Good("2.50"), Good("17"), Good("500K bps"), Good("OK!"), 200},
     {"Status5", Op::GetMasterStatus, 5, Good("2.50"), Good("17"), Good("250K bps"), Red("5"), 200},
     {"Status1002", Op::GetMasterStatus, 1002, Good("2.50"), Good("17"), Good("250K bps"), Red("CAN Error!"), 2000},
     {"Status10023", Op::GetMasterStatus, 10023, Good("2.50"), Good("17"), Good("250K bps"), Red("Timeout!"), 2000},
 };
+
+const std::vector<Op> kStatusReads = {Op::GetFirmwareVersion, Op::GetMasterMACID, Op::GetBaudRate,
+                                     Op::GetMasterStatus};
 
 class MasterStatusRefresh : public Board, public ::testing::WithParamInterface<RefreshCase> {};
 INSTANTIATE_TEST_SUITE_P(Readings, MasterStatusRefresh, ::testing::ValuesIn(kRefreshes),
@@ -230,9 +348,16 @@ TEST_P(MasterStatusRefresh, ShowsEachReadingAndWaitsLongerAfterAFailedOne) {
   ExpectStatusLine(c.version, c.mac, c.baud, c.status);
   EXPECT_EQ(Form_Main->Timer_Info->Interval, c.next);
   EXPECT_TRUE(Form_Main->Timer_Info->Enabled);
-  // A failed reading ends the tick: the readings after it are not even made.
+  // The four readings in their order; a failed one ends the tick, so the
+  // readings after it are not even made.
   const bool failed = c.next != 200;
-  EXPECT_EQ(Count(Op::GetMasterStatus), !failed || c.op == Op::GetMasterStatus ? 1u : 0u);
+  std::vector<Op> expected = kStatusReads;
+  if (failed) expected.erase(std::find(expected.begin(), expected.end(), c.op) + 1, expected.end());
+  std::vector<Op> made;
+  for (const dnsim::CallRecord& r : CallLog()) {
+    if (std::find(kStatusReads.begin(), kStatusReads.end(), r.op) != kStatusReads.end()) made.push_back(r.op);
+  }
+  EXPECT_EQ(made, expected);
 
   ClearCallLog();
   Advance(c.next - 1);
