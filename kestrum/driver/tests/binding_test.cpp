@@ -96,6 +96,17 @@ TEST_P(Binding, AMissingEntryGivesItsCodeAndLeavesItAndEveryLaterSlotEmpty) {
   }
 }
 
+TEST_P(Binding, WithoutAnyOptionalEntryItStillBindsWithZero) {
+  fake_->AddLibrary(GetParam().file);
+  std::set<plat::ProcAddress> required;
+  for (const expected::Entry& e : *GetParam().entries) {
+    if (e.code != 0) required.insert(fake_->AddEntry(GetParam().file, e.name));
+  }
+  EXPECT_EQ(Bind(), 0);
+  EXPECT_EQ(fake_->LookedUpEntries(), expected::NamesOf(*GetParam().entries));
+  EXPECT_EQ(BoundSlots(), required);
+}
+
 TEST_P(Binding, OtherFamiliesTablesStayEmpty) {
   OfferAllBut("");
   ASSERT_EQ(Bind(), 0);

@@ -375,6 +375,16 @@ TEST_F(Dispatch, DeviceListCountsAreCutToTheArraysRoom) {
 
 // ---- board list
 
+// The caller's 20 board numbers followed by more room, all filled with a pattern:
+// nothing may be written from the count on, least of all past the 20.
+struct GuardedBoardList {
+  GuardedBoardList() { numbers.fill(0xEE); }
+  bool UntouchedFrom(std::size_t count) const {
+    return std::all_of(numbers.begin() + count, numbers.end(), [](std::uint8_t n) { return n == 0xEE; });
+  }
+  std::array<std::uint8_t, 256> numbers;
+};
+
 TEST_F(MasterApi, BoardListOfKindsOneTwoFourIsCutToTheCallersTwentyNumbers) {
   struct Case {
     std::uint8_t reported;
@@ -385,12 +395,12 @@ TEST_F(MasterApi, BoardListOfKindsOneTwoFourIsCutToTheCallersTwentyNumbers) {
     for (Case c : {Case{0, 0}, Case{3, 3}, Case{20, 20}, Case{21, 20}, Case{255, 20}}) {
       SCOPED_TRACE("kind " + std::to_string(kind) + " reported " + std::to_string(c.reported));
       g_reported_boards = c.reported;
-      // Exactly the room callers provide: a write past it is caught by the sanitizer.
-      auto numbers = std::make_unique<std::uint8_t[]>(driver::kBoardListRoom);
+      GuardedBoardList list;
       std::uint8_t count = 0;
-      EXPECT_EQ(BrantelAPI_GetTotal(&count, numbers.get()), kAnswer);
+      EXPECT_EQ(BrantelAPI_GetTotal(&count, list.numbers.data()), kAnswer);
       ASSERT_EQ(count, c.listed);
-      for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(numbers[i], 100 + i);
+      for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(list.numbers[i], 100 + i);
+      EXPECT_TRUE(list.UntouchedFrom(count));
     }
   }
 }
@@ -424,10 +434,11 @@ TEST_F(MasterApi, BoardListOfKindThreeNamesEveryPortAs4TimesBoardPlusPort) {
     SCOPED_TRACE(c.label);
     g_tolquin_boards = c.boards;
     g_port_counts = c.ports;
-    auto numbers = std::make_unique<std::uint8_t[]>(driver::kBoardListRoom);
+    GuardedBoardList list;
     std::uint8_t count = 0xEE;
-    EXPECT_EQ(BrantelAPI_GetTotal(&count, numbers.get()), 0);  // the driver's result is not handed on
-    EXPECT_EQ(std::vector<std::uint8_t>(numbers.get(), numbers.get() + count), c.numbers);
+    EXPECT_EQ(BrantelAPI_GetTotal(&count, list.numbers.data()), 0);  // the driver's result is not handed on
+    EXPECT_EQ(std::vector<std::uint8_t>(list.numbers.begin(), list.numbers.begin() + count), c.numbers);
+    EXPECT_TRUE(list.UntouchedFrom(count));
   }
 }
 

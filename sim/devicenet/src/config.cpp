@@ -56,9 +56,11 @@ long Number(std::string_view text, long min, long max, const char* what) {
     base = 16;
     text.remove_prefix(2);
   }
+  // One sign at the front only: from_chars would take a second one ("--5",
+  // "0x-5"), and negating its most negative value overflows.
   long value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
+  if (text.empty() || text.front() == '-' || ec != std::errc() || end != text.data() + text.size()) {
     throw ConfigError{std::string(what) + " is not a number"};
   }
   if (negative) value = -value;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dnsim/network.h"
+#include "dnsim/simulation.h"
 
 namespace {
 
@@ -96,6 +97,9 @@ TEST(SimConfig, MistakesAreReportedWithTheirLine) {
       {"[Master]\nActivationPolls=-2\n", "line 2: ActivationPolls must be -1 to 1000000"},
       {"[Master]\nStatus=CAN\n", "line 2: Status is not a number"},
       {"[Master]\nStatus=0x80000000\n", "line 2: Status must be -2147483648 to 2147483647"},
+      {"[Master]\nStatus=--5\n", "line 2: Status is not a number"},
+      {"[Master]\nStatus=0x-5\n", "line 2: Status is not a number"},
+      {"[Master]\nStatus=--9223372036854775808\n", "line 2: Status is not a number"},
       {"[Slave]\nMACID=64\n", "line 2: MACID must be 0 to 63"},
       {"[Slave]\nPoll=8,4\n[Slave]\nMACID=3\n", "line 1: [Slave] without MACID"},
       {"[Slave]\nMACID=3\n\n[Slave]\nMACID=3\n", "line 4: a second slave with the same MACID"},
@@ -135,6 +139,52 @@ TEST_F(ConfigPath, TheVariableWinsThenTheFileBesideTheLibraryThenTheDemo) {
   EXPECT_EQ(dnsim::ResolveConfigPath(nullptr, dir_ + "/"), dir_ + "/DeviceNetSim.ini");
   // A variable naming a file that is not there is still taken, so its mistake is reported.
   EXPECT_EQ(dnsim::ResolveConfigPath("/no/such/net.ini", dir_), "/no/such/net.ini");
+}
+
+// The master's MAC ID as the process-wide simulation starts it up.
+int StartupMasterMacId() {
+  const dnsim::Where board{"Test_Entry", 0, dnsim::kNoPort};
+  dnsim::Sim().Active(board);
+  for (int i = 0; i < 10 && dnsim::Sim().GetMasterStatus(board) != 0; ++i) {
+  }
+  return dnsim::Sim().GetMasterMACID(board);
+}
+
+// The simulation reads its network once, at its first use, so every case runs
+// in a process of its own. A file that cannot be used is reported and the demo
+// network (master MAC ID 0) takes its place.
+TEST_F(ConfigPath, TheSimulationStartsWithTheNamedFileElseTheDemoNetwork) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  struct Case {
+    const char* label;
+    const char* file_text;  // null: no file
+    int mac;
+    const char* complaint;  // on stderr
+  };
+  const Case cases[] = {
+      {"a file", "[Master]\nMACID=17\nActivationPolls=0\n", 17, "^$"},
+      {"a file with a mistake", "[Master]\nMACID=99\n", 0, "line 2: MACID must be 0 to 63; using the demo network"},
+      {"no file", nullptr, 0, "cannot read .*/missing.ini; using the demo network"},
+  };
+  const char* old = getenv(dnsim::kConfigVariable);
+  const std::string saved = old ? old : "";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string path = dir_ + (c.file_text ? "/" + std::string(dnsim::kConfigFileName) : "/missing.ini");
+    if (c.file_text) std::ofstream(path) << c.file_text;
+    setenv(dnsim::kConfigVariable, path.c_str(), 1);
+    const auto start_and_answer = [this] {
+      const int mac = StartupMasterMacId();
+      TearDown();  // the case's process leaves no folder behind
+      std::_Exit(mac);
+    };
+    EXPECT_EXIT(start_and_answer(), ::testing::ExitedWithCode(c.mac), c.complaint);
+  }
+  if (old) {
+    setenv(dnsim::kConfigVariable, saved.c_str(), 1);
+  } else {
+    unsetenv(dnsim::kConfigVariable);
+  }
 }
 
 }  // namespace
