@@ -223,6 +223,22 @@ TEST_F(EEPROMFile, ABadNumberHalfwayLeavesTheMasterAsItWas) {
   EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
 }
 
+TEST_F(EEPROMFile, AClearTheMasterRefusesIsReportedAndNothingIsAddedOnTopOfTheOldConfiguration) {
+  StartWithScanList({{20, 1, 1, 1}});
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  ClearCallLog();
+  const std::string path = PathOf("plant.EEP");
+  Write(path, "[3]\r\nPoll=1\r\nInput=4\r\nOutput=4\r\n");
+  dnsim::Sim().InjectFault(Op::ClearAllConfig, 1002, 1);
+  ExpectBox("There are some errors when clearing the EEPROM.(Code: 1002)").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Import(path);
+
+  EXPECT_THAT(ScanListCalls(), ElementsAre("ClearAllConfig board=0", "GetScanList board=0"));
+  EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
+  EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
+  EXPECT_THAT(DeviceIOPanel->ShowDeviceLog(), IsEmpty());
+}
+
 TEST_F(EEPROMFile, AMissingFileIsReportedAndLeavesTheMasterAsItWas) {
   StartWithScanList({{20, 1, 1, 1}});
   const std::string path = PathOf("missing.EEP");
