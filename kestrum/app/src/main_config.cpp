@@ -65,6 +65,13 @@ ParsedNode Parse(const std::string& device, const std::string& connection) {
   return p;
 }
 
+// A clear the master refused leaves its configuration as it was: say so with
+// the code, and let the tree show what the master still holds.
+void ReportFailedClear(TForm_Main* form, std::int32_t result) {
+  KestrumBox(form, plat::Format("There are some errors when clearing the EEPROM.(Code: %d)", result), kError);
+  if (form->RefreshCurrentConfig() != 0) KestrumBox(form, kReadFailure, kError);
+}
+
 bool IsNamed(TObject* component, const char* name) { return component && component->Name == name; }
 
 std::string SectionOf(int mac) { return plat::IntToStr(mac); }
@@ -190,9 +197,8 @@ void TForm_Main::SpeedButton_ClearEEPROMClick(TObject*) {
     KestrumBox(this, "All information in EEPROM have been cleared.", kInformation);
     return;
   }
-  // Nothing may claim a clear that did not happen: the tree shows what is left.
-  KestrumBox(this, plat::Format("There are some errors when clearing the EEPROM.(Code: %d)", result), kError);
-  if (RefreshCurrentConfig() != 0) KestrumBox(this, kReadFailure, kError);
+  // Nothing may claim a clear that did not happen.
+  ReportFailedClear(this, result);
 }
 
 // ---------------------------------------------------------------- drag and drop
@@ -282,7 +288,8 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
 // Clears the master and adds every connection that the file's sections "0" to
 // "63" name, through the add command, one result box per connection. The
 // file is read and every number in it converted first: a missing file or a
-// text that is no number leaves the master as it was.
+// text that is no number leaves the master as it was, and so does a clear
+// that the master refuses.
 void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
   if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ImportEEPROMClick");
@@ -316,7 +323,12 @@ void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
     devices.push_back(std::move(d));
   }
 
-  BrantelAPI_ClearAllConfig(ActiveBoardNo);
+  // Adding the file on top of a configuration the master failed to clear
+  // would merge the two while the tree showed the file alone.
+  if (const std::int32_t result = BrantelAPI_ClearAllConfig(ActiveBoardNo); result != 0) {
+    ReportFailedClear(this, result);
+    return;
+  }
   TreeView_CurrentConfig->Items->Clear();
   for (const ImportedDevice& d : devices) {
     Edit_AddDeviceID->Text = plat::IntToStr(d.mac);

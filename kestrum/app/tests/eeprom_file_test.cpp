@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "config_test_support.h"
+#include "list_reads.h"
 
 namespace {
 
@@ -30,6 +32,13 @@ class EEPROMFile : public KestrumTest {
   ~EEPROMFile() override { std::filesystem::remove_all(dir_); }
 
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  // The names in the test's folder: a replaced file leaves no temporary one.
+  std::vector<std::string> FolderNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
@@ -68,6 +77,7 @@ const std::vector<dnsim::ScanEntry> kScanList = {
     {7, 0, 0, 0},   // a device without a connection: written nowhere
     {5, 3, 2, 2},   // COS: the slave's last lengths stand
     {70, 1, 1, 1},  // no slave has this MAC ID: skipped
+    {3, 9, 1, 1},   // a kind the program does not know: skipped, no section for it
     {12, 1, 3, 3},  // Poll
 };
 
@@ -79,14 +89,31 @@ constexpr const char* kExported =
     "[5]\r\nPoll=1\r\nInput=2\r\nOutput=2\r\nCOS=1\r\n\r\n"
     "[12]\r\nStrobe=1\r\nInput=3\r\nOutput=3\r\nPoll=1\r\n";
 
+// The text with its CR LF line ends replaced by `ends`.
+std::string WithLineEnds(std::string text, const std::string& ends) {
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + ends.size())) {
+    text.replace(at, 2, ends);
+  }
+  return text;
+}
+std::string LineEndsName(const ::testing::TestParamInfo<const char*>& info) {
+  return info.param[0] == '\r' ? "CRLF" : "LF";
+}
+
 // ---------------------------------------------------------------- export
-TEST_F(EEPROMFile, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionInPlace) {
+// A file last written on this system or on another: read either way, written
+// back with CR LF throughout.
+class ExportLineEnds : public EEPROMFile, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Ends, ExportLineEnds, ::testing::Values("\n", "\r\n"), LineEndsName);
+
+TEST_P(ExportLineEnds, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionInPlace) {
   StartWithScanList(kScanList);
   const std::string path = PathOf("plant.EEP");
-  Write(path, kOldFile);
+  Write(path, WithLineEnds(kOldFile, GetParam()));
   Export(path);
 
   EXPECT_EQ(Read(path), kExported);
+  EXPECT_THAT(FolderNames(), ElementsAre("plant.EEP")) << "the file is replaced whole, nothing left beside it";
   EXPECT_THAT(ScanListCalls(), ElementsAre("GetScanList board=0"));
   EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_ExportEEPROMClick"));
   ASSERT_EQ(ui.Dialogs().size(), 1u);
@@ -128,6 +155,56 @@ TEST_F(EEPROMFile, AFailedWriteIsReported) {
       .Flags(MB_OK | MB_ICONERROR);
   Export(path);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// What is in the place of the chosen file cannot be read: it is neither
+// replaced nor emptied, whether or not the scan list has anything to write.
+TEST_F(EEPROMFile, AnUnreadableFileInTheChosenPlaceIsReportedAndLeftAlone) {
+  const struct {
+    const char* label;
+    std::vector<dnsim::ScanEntry> scan_list;
+  } cases[] = {{"slaves to write", kScanList}, {"nothing to write", {}}};
+  StartWithScanList({});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ConfigureNetwork([&](dnsim::NetworkConfig& n) { n.scan_list = c.scan_list; });
+    ActivateBoard(0);
+    const std::string path = PathOf("plant.EEP");
+    std::filesystem::create_directory(path);
+    Write(path + "/kept", "x");
+    ExpectBox("Error!! Can not write the file " + path + ": Is a directory").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+    Export(path);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_EQ(Read(path + "/kept"), "x");
+    EXPECT_THAT(FolderNames(), ElementsAre("plant.EEP"));
+  }
+}
+
+// The driver's answer as it comes, whatever it is: a count beyond the lists'
+// room reads no further than the room, and a failed read that still wrote
+// entries writes nothing.
+TEST_F(EEPROMFile, ExportTrustsNoCountBeyondTheListsAndNoFailedRead) {
+  const struct {
+    const char* label;
+    ScriptedRead read;
+    const char* box;  // empty: none
+    std::string file;
+  } cases[] = {
+      {"count 300", {0, FullRoomOf(5), 300}, "",
+       "[Notes]\r\nOwner=Lab 3\r\n\r\n[07]\r\nCyclic=1\r\n\r\n[5]\r\nPoll=1\r\nInput=199\r\nOutput=199\r\n"},
+      {"failed read with entries", {1002, {{5, 1, 8, 4}, {12, 3, 2, 2}}}, "Error!! Can not read data from the EEPROM.",
+       kOldFile},
+  };
+  StartWithListReadsThroughTheTest();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string path = PathOf("plant.EEP");
+    Write(path, kOldFile);
+    ScriptScanListReads(c.read);
+    if (*c.box) ExpectBox(c.box).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+    Export(path);
+    EXPECT_EQ(Read(path), c.file);
+  }
 }
 
 TEST_F(EEPROMFile, ExportAndImportRefuseWithoutABoardAndDoNothingWhenCancelled) {
@@ -182,8 +259,7 @@ TEST_F(EEPROMFile, ImportOfAnExportRestoresTheScanListInSectionOrderOneBoxPerCon
 }
 
 class ImportLineEnds : public EEPROMFile, public ::testing::WithParamInterface<const char*> {};
-INSTANTIATE_TEST_SUITE_P(Ends, ImportLineEnds, ::testing::Values("\n", "\r\n"),
-                         [](const auto& info) { return std::string(info.param[0] == '\r' ? "CRLF" : "LF"); });
+INSTANTIATE_TEST_SUITE_P(Ends, ImportLineEnds, ::testing::Values("\n", "\r\n"), LineEndsName);
 
 TEST_P(ImportLineEnds, ReadsOnlySectionsZeroToSixtyThreeWithKeysInMacOrder) {
   StartWithScanList({});
@@ -221,6 +297,22 @@ TEST_F(EEPROMFile, ABadNumberHalfwayLeavesTheMasterAsItWas) {
   EXPECT_THAT(ScanListCalls(), IsEmpty());
   EXPECT_EQ(dnsim::Sim().ScanList(), before);
   EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
+}
+
+TEST_F(EEPROMFile, AClearTheMasterRefusesIsReportedAndNothingIsAddedOnTopOfTheOldConfiguration) {
+  StartWithScanList({{20, 1, 1, 1}});
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  ClearCallLog();
+  const std::string path = PathOf("plant.EEP");
+  Write(path, "[3]\r\nPoll=1\r\nInput=4\r\nOutput=4\r\n");
+  dnsim::Sim().InjectFault(Op::ClearAllConfig, 1002, 1);
+  ExpectBox("There are some errors when clearing the EEPROM.(Code: 1002)").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Import(path);
+
+  EXPECT_THAT(ScanListCalls(), ElementsAre("ClearAllConfig board=0", "GetScanList board=0"));
+  EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
+  EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
+  EXPECT_THAT(DeviceIOPanel->ShowDeviceLog(), IsEmpty());
 }
 
 TEST_F(EEPROMFile, AMissingFileIsReportedAndLeavesTheMasterAsItWas) {

@@ -160,6 +160,44 @@ TEST_F(NewDevice, CancelCallsNothingAndTheChoicesStayForTheNextOpening) {
   EXPECT_THAT(ScanListCalls(), IsEmpty());
 }
 
+// ---------------------------------------------------------------- the dialog as created
+TEST_F(NewDevice, TheDialogStartsWithTheFirstItemOfEveryListChosen) {
+  StartKestrum(driver::kKindMerrow);
+  TForm_NewDevice& d = *Form_NewDevice;
+  EXPECT_EQ(d.Caption, "New Device Configuration");
+  EXPECT_EQ(d.Width, 301);
+  EXPECT_EQ(d.Height, 208);
+  EXPECT_EQ(d.BorderIcons, TBorderIcons(biMinimize) | biMaximize) << "no system menu, so no close box";
+
+  auto numbers = [](int last) {
+    std::vector<std::string> items;
+    for (int n = 0; n <= last; ++n) items.push_back(std::to_string(n));
+    return items;
+  };
+  const struct {
+    TLabel* label;
+    const char* caption;
+    TComboBox* list;
+    std::vector<std::string> items;
+  } rows[] = {
+      {d.Label1, "New Device MAC ID", d.ComboBox_DeviceID, numbers(63)},
+      {d.Label2, "New Device  I/O Type", d.ComboBox_DeviceType, {"Poll", "Strobe", "COS", "Cyclic"}},
+      {d.Label3, "New Device Input Length (Byte)", d.ComboBox_InputLen, numbers(447)},
+      {d.Label4, "New Device Output Length (Byte)", d.ComboBox_OutputLen, numbers(447)},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(r.list->Name));
+    EXPECT_EQ(r.label->Caption, r.caption);
+    EXPECT_EQ(r.list->Style, csDropDownList) << "chosen, never typed";
+    EXPECT_EQ(r.list->Items->Items(), r.items);
+    EXPECT_EQ(r.list->ItemIndex, 0);
+    EXPECT_TRUE(r.list->Visible);
+    EXPECT_TRUE(r.label->Visible);
+  }
+  EXPECT_EQ(d.BitBtn_OK->Kind, bkOK);
+  EXPECT_EQ(d.BitBtn_Cancel->Kind, bkCancel);
+}
+
 // ---------------------------------------------------------------- without a board
 TEST_F(NewDevice, TheToolBarButtonRefusesWithoutABoard) {
   StartKestrum(driver::kKindMerrow);
