@@ -219,6 +219,9 @@ int main(int argc, char** argv) {
                   static_cast<unsigned long long>(rs.Rejected(why)));
     }
   }
+  if (viewer.TraceSocket.Undelivered()) {
+    std::printf("    at the viewer, undelivered %llu\n", static_cast<unsigned long long>(viewer.TraceSocket.Undelivered()));
+  }
   if (unaccounted) std::printf("    sent but never received: %llu\n", static_cast<unsigned long long>(unaccounted));
   const bool balanced = total.attempted == total.sent + droppedAtSender && total.sent == rs.delivered + rs.TotalRejected() &&
                         stored == rs.delivered;

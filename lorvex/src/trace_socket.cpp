@@ -40,9 +40,9 @@ std::size_t CTraceSocket::Drain() {
   if (!receiver_) return 0;
   afx::CWnd* window = FindTraceWindow();
   const std::uint64_t id = window ? window->Id() : 0;
-  return receiver_->Drain([id](const plat::ipc::TraceDatagram& message) {
+  return receiver_->Drain([this, id](const plat::ipc::TraceDatagram& message) {
     // A handler may have closed the window meanwhile.
-    DeliverTraceMessage(dynamic_cast<afx::CWnd*>(plat::Component::FromId(id)), message);
+    if (DeliverTraceMessage(dynamic_cast<afx::CWnd*>(plat::Component::FromId(id)), message) == 0) ++undelivered_;
   });
 }
 
@@ -70,6 +70,7 @@ afx::LRESULT DeliverTraceMessage(afx::CWnd* window, const plat::ipc::TraceDatagr
   // The sender's part: the atom exists while the message is handled and
   // goes afterwards. An empty text makes no atom; the handler then reads none.
   const afx::ATOM atom = afx::GlobalAddAtomA(message.text);
+  if (atom == 0 && !message.text.empty()) return 0;
   const afx::LRESULT result = window->SendMessage(msg, wParam, static_cast<afx::LPARAM>(atom));
   if (atom != 0) afx::GlobalDeleteAtom(atom);
   return result;

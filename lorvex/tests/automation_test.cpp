@@ -4,6 +4,7 @@
 #include <sys/inotify.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "process_support.h"
 #include "viewer_fixture.h"
@@ -58,6 +59,33 @@ TEST_F(ViewerOnTheBus, TheSixMethodsReachTheDocumentWithTheirArgumentsAndAnswerT
   EXPECT_EQ(Call("SetIDColor", {"31", "1"}), "(true,)");
   EXPECT_EQ(Call("Trace", {"-5", "''", "''", "''", "'x'"}), "(true,)");
   EXPECT_EQ(a.TraceEntries.back()->id, 1);
+}
+
+// What a client binds to: the six methods by position, each with its
+// parameters' and its result's types.
+TEST_F(ViewerOnTheBus, TheObjectOffersTheSixMethodsInDispatchOrderWithTheirTypes) {
+  Child holder({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  ASSERT_FALSE(holder.ReadLine(Pump(), {fd}).empty());
+  const std::string xml = test_support::Run({"gdbus", "introspect", "--session", "--xml", "--dest",
+                                             afx::AutomationBusName(), "--object-path", "/Lorvex/Document"},
+                                            nullptr, Pump(), {fd});
+  const std::string iface = "<interface name=\"Lorvex.Document\">";
+  const std::size_t from = xml.find(iface);
+  ASSERT_NE(from, std::string::npos) << xml;
+  const std::string body = xml.substr(from, xml.find("</interface>", from) - from);
+  // Each method as "Name(in types)out types", in the order offered.
+  std::vector<std::string> methods;
+  const std::regex method(R"re(<method name="(\w+)">([\s\S]*?)</method>)re");
+  const std::regex arg(R"re(<arg [^>]*type="(\w+)" direction="(in|out)")re");
+  for (std::sregex_iterator m(body.begin(), body.end(), method), end; m != end; ++m) {
+    std::string in, out;
+    const std::string args = (*m)[2];
+    for (std::sregex_iterator a(args.begin(), args.end(), arg); a != end; ++a) ((*a)[2] == "in" ? in : out) += (*a)[1];
+    methods.push_back((*m)[1].str() + "(" + in + ")" + out);
+  }
+  EXPECT_EQ(methods, (std::vector<std::string>{"Trace(issss)b", "SetIDColor(ii)b", "SetIDMedium(ii)b",
+                                               "SetIDFileName(is)b", "StartOutput()b", "StopOutput()b"}))
+      << xml;
 }
 
 TEST_F(ViewerOnTheBus, AViewerStartedForAClientEndsWhenTheClientLetsGo) {

@@ -98,6 +98,20 @@ TEST_F(ViewerSocket, DatagramsThatAreNotTraceMessagesAreDroppedCountedAndNothing
   EXPECT_EQ(Row(0)[3], "ok");
 }
 
+TEST_F(ViewerSocket, MessagesTakenAfterTheViewWentAreCountedAsUndelivered) {
+  CLorvexApp& a = Start();
+  ASSERT_TRUE(a.TraceSocket.Receiving());
+  Frame()->DestroyWindow();
+  plat::ipc::TraceSender client(SocketPath());
+  ASSERT_TRUE(client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~lost"));
+  ASSERT_TRUE(client.Send(TraceMessage::kStop, 0, 0, {}));
+  Pump();
+  EXPECT_TRUE(a.TraceEntries.empty());
+  EXPECT_EQ(a.Stopped, 0);
+  EXPECT_EQ(a.TraceSocket.Stats()->delivered, 2u);
+  EXPECT_EQ(a.TraceSocket.Undelivered(), 2u);
+}
+
 TEST_F(ViewerSocket, AnotherUserCanNeitherReachTheSocketNorNameATraceFile) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to send as another user";
   CLorvexApp& a = Start();

@@ -10,6 +10,7 @@
 // on without receiving traces; when a person started it, it says so once.
 // A socket left by a viewer that died is replaced.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -38,11 +39,16 @@ class CTraceSocket {
   const plat::ipc::ReceiveStats* Stats() const { return receiver_ ? &receiver_->Stats() : nullptr; }
   // Reads what is queued now and delivers it; answers the number delivered.
   std::size_t Drain();
+  // Messages the receiver took that found no window to handle them (the
+  // view already gone) or whose text could not be made an atom: lost here,
+  // and counted.
+  std::uint64_t Undelivered() const { return undelivered_; }
 
  private:
   std::unique_ptr<plat::ipc::TraceReceiver> receiver_;
   plat::ipc::OpenError openError_ = plat::ipc::OpenError::kNone;
   int watch_ = 0;
+  std::uint64_t undelivered_ = 0;
 };
 
 // The window that trace messages go to: the child window "Sallowmere Window"
@@ -51,5 +57,6 @@ afx::CWnd* FindTraceWindow();
 
 // Sends one message to the window as its registered message; a text travels
 // as an atom that lives while the message is handled. Answers the handler's
-// result (0 without a window).
+// result (0 without a window, or when a text cannot be made an atom: then
+// nothing is sent).
 afx::LRESULT DeliverTraceMessage(afx::CWnd* window, const plat::ipc::TraceDatagram& message);

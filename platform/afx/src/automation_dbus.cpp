@@ -121,9 +121,24 @@ class AutomationBus {
     if (current_) return current_;
     DBusError err;
     dbus_error_init(&err);
-    // Started by the bus for a client: answer on that bus.
-    const DBusBusType type = std::getenv("DBUS_STARTER_ADDRESS") ? DBUS_BUS_STARTER : DBUS_BUS_SESSION;
-    DBusConnection* conn = dbus_bus_get_private(type, &err);
+    // Started by the bus for a client: answer on that bus. The address is
+    // read anew at every opening: the library's own lookup keeps the first
+    // one it saw for the process's life, and a later bus would never be found.
+    const char* starter = std::getenv("DBUS_STARTER_ADDRESS");
+    const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char* address = starter && *starter ? starter : session;
+    DBusConnection* conn = nullptr;
+    if (address && *address) {
+      conn = dbus_connection_open_private(address, &err);
+      if (conn && !dbus_bus_register(conn, &err)) {
+        dbus_connection_close(conn);
+        dbus_connection_unref(conn);
+        conn = nullptr;
+      }
+    } else {
+      // No address given: the library's default session bus.
+      conn = dbus_bus_get_private(DBUS_BUS_SESSION, &err);
+    }
     if (!conn) {
       dbus_error_free(&err);
       return nullptr;
