@@ -305,17 +305,22 @@ const std::vector<OutputCase>& OutputCases() {
   return cases;
 }
 
-class OutputText : public SlaveCommands, public ::testing::WithParamInterface<OutputCase> {};
+class OutputText : public SlaveCommands, public ::testing::WithParamInterface<OutputCase> {
+ protected:
+  // Types the row's text and expects the boxes it brings.
+  static void TypeRow(const OutputCase& c) {
+    TypeOutput(c.memo ? c.memo : Items(c.refusal ? 257 : 256));
+    if (c.mismatch) ExpectBox(c.mismatch).Kind(BoxKind::ShowMessage);
+    if (c.refusal && c.exception) ExpectBox(c.refusal).Kind(BoxKind::Exception);
+    if (c.refusal && !c.exception) ExpectBox(c.refusal).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  }
+};
 INSTANTIATE_TEST_SUITE_P(Texts, OutputText, ::testing::ValuesIn(OutputCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(OutputText, IsParsedAndWrittenByTheRefreshCommand) {
   const OutputCase& c = GetParam();
-  const std::string memo = c.memo ? c.memo : Items(c.refusal ? 257 : 256);
-  TypeOutput(memo);
-  if (c.mismatch) ExpectBox(c.mismatch).Kind(BoxKind::ShowMessage);
-  if (c.refusal && c.exception) ExpectBox(c.refusal).Kind(BoxKind::Exception);
-  if (c.refusal && !c.exception) ExpectBox(c.refusal).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  TypeRow(c);
 
   Click(Form_Main->SpeedButton_RefreshIO);
 
@@ -326,6 +331,23 @@ TEST_P(OutputText, IsParsedAndWrittenByTheRefreshCommand) {
     EXPECT_EQ(dnsim::Sim().OutputData(5, kestrum::kPoll), c.written);
   }
   EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_RefreshIOClick"));
+}
+
+// The start command writes the text first; a text it refuses starts nothing.
+TEST_P(OutputText, IsWrittenBeforeTheStartCommandWhichARefusedTextNeverSends) {
+  const OutputCase& c = GetParam();
+  TypeRow(c);
+
+  Click(Form_Main->SpeedButton_StartDevice);
+
+  if (c.written.empty()) {
+    EXPECT_THAT(CommandCalls(), IsEmpty());
+  } else {
+    EXPECT_THAT(CommandCalls(), ElementsAre(HasSubstr("WriteOutputData board=0 mac=5 type=1 length=4"),
+                                            "StartDevice board=0 mac=5"));
+    EXPECT_EQ(dnsim::Sim().OutputData(5, kestrum::kPoll), c.written);
+  }
+  EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_StartDeviceClick", "SpeedButton_StartDeviceClick"));
 }
 
 TEST_F(SlaveCommands, RefreshKeepsTheFirstLineForTheSlotsNextSelection) {
@@ -431,10 +453,11 @@ TEST_F(SlaveCommands, StartWritesTheOutputFirstAndReleasesNoOtherHoldersHold) {
   EXPECT_EQ(Values(1).OutputData, "") << "the typed text is not kept by a start";
 }
 
-TEST_F(SlaveCommands, StopTracesItsNameOnceAndStopsTheSelectedSlave) {
+TEST_F(SlaveCommands, StopTracesItsNameOnceAndOnlyStopsTheSlaveWhileItsThreadKeepsRunning) {
   Click(Form_Main->SpeedButton_StopDevice);
   EXPECT_THAT(TraceLines(), ElementsAre(TraceLine{1, "SpeedButton_StopDeviceClick"}));
   EXPECT_THAT(CommandCalls(), ElementsAre("StopDevice board=0 mac=5"));
+  EXPECT_EQ(DeviceIOPanel->HoldReasons(1), Reasons{});
 }
 
 TEST_F(SlaveCommands, DriverErrorsOfTheCommandsShowAsTheirNumber) {

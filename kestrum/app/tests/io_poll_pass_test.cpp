@@ -49,6 +49,7 @@ class ScriptedPort : public kestrum::PollPort {
 
   std::vector<std::string> calls;
   std::vector<std::uint32_t> devices;  // the device each panel update was made for
+  std::function<void()> during_name;   // what happens while the name is requested or read
   std::function<void()> during_input;  // the window thread's doing while the input is read
 
   std::int32_t GetSlaveStatus(std::uint8_t board, std::uint8_t mac) override {
@@ -58,11 +59,13 @@ class ScriptedPort : public kestrum::PollPort {
   std::int32_t GetAttribute(std::uint8_t board, std::uint8_t mac, std::uint16_t c, std::uint16_t i,
                             std::uint8_t a) override {
     calls.push_back(plat::Format("request %d %d %d %d %d", board, mac, c, i, a));
+    if (during_name) during_name();
     return Next(script_.request);
   }
   std::int32_t GetAttributeValue(std::uint8_t board, std::uint8_t mac, std::uint16_t* length,
                                  std::uint8_t* data) override {
     calls.push_back(plat::Format("value %d %d", board, mac));
+    if (during_name) during_name();
     return Answer(Next(script_.value), length, data);
   }
   std::int32_t ReadInputData(std::uint8_t board, std::uint8_t mac, std::uint8_t type, std::uint16_t* length,
@@ -348,6 +351,27 @@ TEST_F(PollPassDevice, WhatAPassMadeForThePreviousDeviceIsDropped) {
   ASSERT_FALSE(port.devices.empty());
   EXPECT_EQ(port.devices.back(), old_device) << "the panel update names the device it was made for";
   EXPECT_FALSE(slot.SelectedFor(old_device)) << "so the window drops it";
+}
+
+// Only one thread at a time may do a name step or an input step, and a thread
+// never holds both locks: each driver call of a step runs under its own lock.
+TEST_F(PollPassDevice, EachStepRunsUnderItsOwnLockOnly) {
+  auto held = [](plat::CriticalSection& lock) {
+    if (!lock.TryEnter()) return 1;
+    lock.Leave();
+    return 0;
+  };
+  ScriptedPort port(Script{.value = {Reply{0, {'V'}, {}}}, .input = {Reply{0, {0x01}, {}}}});
+  std::vector<std::string> seen;
+  port.during_name = [&] { seen.push_back(plat::Format("name: %d %d", held(name_lock), held(input_lock))); };
+  port.during_input = [&] { seen.push_back(plat::Format("input: %d %d", held(name_lock), held(input_lock))); };
+  SlavePoller poll(slot, port, name_lock, input_lock, 0);
+  poll.Pass(0, 2000);  // the request, then the input
+  poll.Pass(0, 2050);  // the value, then the input
+
+  EXPECT_THAT(seen, ElementsAre("name: 1 0", "input: 0 1", "name: 1 0", "input: 0 1"));
+  EXPECT_EQ(held(name_lock), 0) << "let go after the pass";
+  EXPECT_EQ(held(input_lock), 0);
 }
 
 // ---------------------------------------------------------------- the slot's values

@@ -205,6 +205,26 @@ TEST_F(PollThreads, AFailedResetKeepsThemHeldUntilALaterSuccessfulOne) {
   EXPECT_EQ(PolledMACs(), (std::set<int>{3, 5, 12}));
 }
 
+// A hold never catches a thread inside its name step: it returns once the
+// thread has finished the step, let go of the lock and come to rest.
+TEST_F(PollThreads, AHoldReturnsOnlyOnceTheThreadHasLetGoOfItsLock) {
+  dnsim::Sim().InjectFault(dnsim::Op::GetAttributeValue, dnsim::kRequestPending);
+  Select(1);
+  Advance(2500);
+  plat::Sleep(60);
+  ASSERT_TRUE(ThreadIs(1, "waiting for a synchronised call"));
+  ASSERT_FALSE(DeviceNameLock->TryEnter());
+
+  HoldAll(DeviceIO::kHoldSearch);
+
+  EXPECT_TRUE(ThreadIs(1, "parked"));
+  ASSERT_TRUE(DeviceNameLock->TryEnter()) << "the held thread keeps no lock";
+  DeviceNameLock->Leave();
+  ClearCallLog();
+  Advance(3000);
+  EXPECT_THAT(PollCalls(), IsEmpty());
+}
+
 // The same, end to end through the commands that hold the threads.
 TEST_F(PollThreads, TheSearchCommandKeepsThemOffTheDriverWhileItRuns) {
   Advance(2500);
