@@ -298,15 +298,27 @@ TEST_F(Startup, MenuExitOnlyClosesTheWindowAndTheThreadsEndAfterTheLoop) {
   EXPECT_EQ(ActiveBoardNo, 0);
 }
 
-TEST_F(Startup, TheWholeProgramRunsUntilTheMenuExitAndReturnsZero) {
+// The window has no close box, but a window manager can close it all the same:
+// that ends the program as the menu Exit does.
+class WholeProgram : public Startup, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Ends, WholeProgram, ::testing::Values("MenuExit", "WindowManager"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_P(WholeProgram, RunsUntilTheMainWindowClosesAndReturnsZeroWithoutClosingTheBoard) {
   ExpectModal("Form_SelectHardware", [](TForm& f) { Click(Find<TSpeedButton>(&f, "SpeedButton_Module")); });
   ui.WhenIdle([] {
     EXPECT_TRUE(Form_Main->Visible);
     EXPECT_EQ(Form_Main->Edit_TotalBoard->Text, "1");
-    ChooseMenu(Form_Main->Menu_Exit);
+    ActivateBoard(0);
+    if (std::string(GetParam()) == "MenuExit") {
+      ChooseMenu(Form_Main->Menu_Exit);
+    } else {
+      CloseByWindowManager(Form_Main);
+    }
   });
   EXPECT_EQ(kestrum::WinMain(), 0);
   EXPECT_EQ(DeviceIOPanel, nullptr);
+  EXPECT_TRUE(plat::LiveWorkerThreads().empty());
   EXPECT_THAT(CallsOf(dnsim::Op::Close), IsEmpty());
 }
 
