@@ -28,7 +28,7 @@ void TForm_Main::BuildComponents() {
   ComboBox_ActiveBoardNo->Sorted = true;  // as text: "10" before "2"
   ComboBox_ActiveBoardNo->Color = clSkyBlue;
   SpeedButton_ActiveBoard =
-      SpeedButton(this, "SpeedButton_ActiveBoard", this, 160, 4, 96, 48, "ActiveBoard", "ACTIVE_Calvory");
+      SpeedButton(this, "SpeedButton_ActiveBoard", this, 160, 4, 136, 48, "ActiveBoard", "ACTIVE_Calvory");
   SpeedButton_ActiveBoard->NumGlyphs = 2;
   SpeedButton_ActiveBoard->OnClick = Method(this, &TForm_Main::SpeedButton_ActiveBoardClick);
 
@@ -64,7 +64,7 @@ void TForm_Main::BuildComponents() {
       {&TForm_Main::SpeedButton_DownloadFirmware, "SpeedButton_DownloadFirmware", "Update new firmware",
        "UPDATE_Calvory", &TForm_Main::SpeedButton_DownloadFirmwareClick},
   };
-  int left = 272;
+  int left = 304;  // the widest caption of the activation button ("Active Module") fits left of it
   for (const Tool& t : tools) {
     TSpeedButton* b = ToolButton(this, t.name, this, left, 4, 48, t.hint, t.glyph);
     b->OnClick = Method(this, t.click);

@@ -55,7 +55,8 @@ TForm_SelectHardware::TForm_SelectHardware(TComponent* owner) : TForm(owner) {
                               &TForm_SelectHardware::SpeedButton_ModuleClick);
   SpeedButton_Gadrow = button("SpeedButton_Gadrow", 16, 158, 388, 90, "Gadrow for XPe OS.", "HW_GADROW",
                               &TForm_SelectHardware::SpeedButton_GadrowClick);
-  SpeedButton_Wenlow = button("SpeedButton_Wenlow", 16, 256, 388, 120, "", "HW_WENLOW",
+  // Tall enough for the picture and all five lines of the caption.
+  SpeedButton_Wenlow = button("SpeedButton_Wenlow", 16, 256, 388, 180, "", "HW_WENLOW",
                               &TForm_SelectHardware::SpeedButton_WenlowClick);
   BoldFont(SpeedButton_Wenlow->Font, 13, clBlue);
 
@@ -68,7 +69,7 @@ TForm_SelectHardware::TForm_SelectHardware(TComponent* owner) : TForm(owner) {
   Menu = MainMenu;
 
   ClientWidth = 420;
-  ClientHeight = 388;
+  ClientHeight = 448;
   OnShow = Method(this, &TForm_SelectHardware::FormShow);
 }
 

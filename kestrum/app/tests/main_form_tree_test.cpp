@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "kestrum/app/logo.h"
 #include "kestrum/app/select_hardware.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/win_main.h"
@@ -88,6 +91,7 @@ const Row kRows[] = {
     {"Form_Main", "BoardInfo", "TMenuItem", "Board"},
     {"Form_Main", "Menu_SearchDeviceNetModule", "TMenuItem", "Search Module"},
     {"Form_Main", "Menu_Exit", "TMenuItem", "Exit"},
+    {"Form_Main", "Menu_Edit", "TMenuItem", "Edit"},
     {"Form_Main", "Menu_ChangeMasterID", "TMenuItem", "Change Master ID"},
     {"Form_Main", "Menu_ChangeBaudRate", "TMenuItem", "Change Baud Rate"},
     {"Form_Main", "Menu_About", "TMenuItem", "About"},
@@ -195,6 +199,83 @@ TEST_F(ComponentTree, WhatIsHiddenOrFixedAtTheStart) {
   EXPECT_TRUE(Form_Main->RadioButton_Get_BYTE->Checked);
   EXPECT_TRUE(Form_Main->ComboBox_ActiveBoardNo->Sorted);
   EXPECT_EQ(Form_Main->ComboBox_ActiveBoardNo->Style, csDropDownList);
+}
+
+// How each window of the start-up stands on the screen.
+TEST_F(ComponentTree, TheStartUpWindowsFrames) {
+  const TBorderIcons no_close_box = TBorderIcons(biMinimize) | biMaximize;
+  const struct {
+    TForm* form;
+    TFormBorderStyle border;
+    std::optional<TBorderIcons> icons;  // none: a borderless window has no icons to show
+    TFormStyle style;
+    TPosition position;
+    int client_width, client_height;  // 0: left to the layout
+  } frames[] = {
+      {Form_Logo, bsNone, std::nullopt, fsNormal, poScreenCenter, 489, 367},
+      {Form_SelectHardware, bsSingle, no_close_box, fsStayOnTop, poDesktopCenter, 0, 0},
+      {Form_Main, bsSingle, no_close_box, fsNormal, poScreenCenter, 899, 604},
+  };
+  for (const auto& f : frames) {
+    SCOPED_TRACE(std::string(f.form->Name));
+    EXPECT_EQ(f.form->BorderStyle.Get(), f.border);
+    if (f.icons) {
+      EXPECT_TRUE(f.form->BorderIcons.Get() == *f.icons);
+    }
+    EXPECT_EQ(f.form->FormStyle.Get(), f.style);
+    EXPECT_EQ(f.form->Position.Get(), f.position);
+    if (f.client_width) {
+      EXPECT_EQ(f.form->ClientWidth, f.client_width);
+      EXPECT_EQ(f.form->ClientHeight, f.client_height);
+    }
+  }
+  TImage* splash = Form_Logo->Image1;
+  EXPECT_EQ(splash->Picture->ResourceName(), "SPLASH");
+  EXPECT_TRUE(splash->Stretch);
+  EXPECT_EQ(splash->Left, 0);
+  EXPECT_EQ(splash->Top, 0);
+  EXPECT_EQ(splash->Width, 489);
+  EXPECT_EQ(splash->Height, 367);
+}
+
+TEST_F(ComponentTree, TheChoosersButtonsShowTheirPicturesAboveTheCaptions) {
+  for (TSpeedButton* b : {Form_SelectHardware->SpeedButton_PCI, Form_SelectHardware->SpeedButton_Module,
+                          Form_SelectHardware->SpeedButton_Gadrow, Form_SelectHardware->SpeedButton_Wenlow}) {
+    SCOPED_TRACE(std::string(b->Name));
+    EXPECT_EQ(b->Layout.Get(), blGlyphTop);
+    EXPECT_NE(b->Glyph->ResourceName(), "");
+  }
+  TFont* font = Form_SelectHardware->SpeedButton_Wenlow->Font;
+  EXPECT_EQ(font->Color.Get(), clBlue);
+  EXPECT_TRUE(font->Style.Get().Contains(fsBold));
+  // Merrow beside Calvory; Gadrow below, then the CAN boards at the bottom, both full width.
+  const TSpeedButton* pci = Form_SelectHardware->SpeedButton_PCI;
+  const TSpeedButton* module = Form_SelectHardware->SpeedButton_Module;
+  const TSpeedButton* gadrow = Form_SelectHardware->SpeedButton_Gadrow;
+  const TSpeedButton* wenlow = Form_SelectHardware->SpeedButton_Wenlow;
+  EXPECT_EQ(module->Top, pci->Top);
+  EXPECT_GT(module->Left, pci->Left);
+  EXPECT_GT(gadrow->Top, pci->Top);
+  EXPECT_GT(wenlow->Top, gadrow->Top);
+  EXPECT_EQ(gadrow->Width, module->Left + module->Width - pci->Left);
+  EXPECT_EQ(wenlow->Width, gadrow->Width);
+}
+
+TEST_F(ComponentTree, TheToolBarRunsFromExitToTheFirmwareUpdate) {
+  const char* order[] = {"SpeedButton_Exit",          "SpeedButton_Reset",          "SpeedButton_SearchDevice",
+                         "SpeedButton_DebugDevice",   "SpeedButton_NewDevice",      "SpeedButton_StartAllDevice",
+                         "SpeedButton_StopAllDevice", "SpeedButton_ClearEEPROM",    "SpeedButton_ExportEEPROM",
+                         "SpeedButton_ImportEEPROM",  "SpeedButton_DownloadFirmware"};
+  const TSpeedButton* before = Form_Main->SpeedButton_ActiveBoard;  // the board selector is left of it
+  for (const char* name : order) {
+    SCOPED_TRACE(name);
+    const TSpeedButton* b = Find<TSpeedButton>(Form_Main, name);
+    ASSERT_NE(b, nullptr);
+    EXPECT_GE(b->Left, before->Left + before->Width);
+    EXPECT_TRUE(b->ShowHint);
+    EXPECT_TRUE(b->OnClick);
+    before = b;
+  }
 }
 
 TEST_F(ComponentTree, TheEepromFileDialogs) {

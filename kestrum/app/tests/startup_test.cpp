@@ -14,7 +14,9 @@
 #include "kestrum/app/select_hardware.h"
 #include "kestrum/app/testing/kestrum_test.h"
 #include "kestrum/app/win_main.h"
+#include "platform/exception.h"
 #include "platform/testing/loaders.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -26,11 +28,14 @@ class Startup : public KestrumTest {};
 
 std::vector<std::string> Items(TComboBox* combo) { return combo->Items->Items(); }
 
+// The selector as the window was built: captions, pictures and the update button.
 void ExpectSelectorUntouched() {
   EXPECT_EQ(Form_Main->Label_TotalBoards->Caption, "Total Boards : ");
   EXPECT_EQ(Form_Main->Label_BoardNo->Caption, "Board No : ");
   EXPECT_EQ(Form_Main->SpeedButton_ActiveBoard->Caption, "ActiveBoard");
+  EXPECT_EQ(Form_Main->SpeedButton_ActiveBoard->Glyph->ResourceName(), "ACTIVE_Calvory");
   EXPECT_TRUE(Form_Main->SpeedButton_DownloadFirmware->Visible);
+  EXPECT_EQ(Form_Main->SpeedButton_DownloadFirmware->Glyph->ResourceName(), "UPDATE_Calvory");
 }
 
 // ---------------------------------------------------------------- creation
@@ -99,14 +104,17 @@ struct KindCase {
   const char* activate_picture;
   const char* update_picture;  // null: the update button is hidden
   const char* boards;          // Edit_TotalBoard with the default network
+  std::vector<std::string> items;
 };
 void PrintTo(const KindCase& c, std::ostream* os) { *os << c.label; }
 
 const KindCase kKindCases[] = {
-    {"Calvory", 1, "Total Boards : ", "Board No : ", "Active Board", "ACTIVE_Calvory", "UPDATE_Calvory", "1"},
-    {"Merrow", 2, "Total Modules ", "Module No ", "Active Module", "ACTIVE_Sandle", "UPDATE_Sandle", "1"},
-    {"Tolquin", 3, "Total Ports : ", "Port No : ", "Active Port", "ACTIVE_Calvory", nullptr, "4"},
-    {"Gadrow", 4, "Total Modules ", "Module No ", "Active Module", "ACTIVE_Gadrow", "UPDATE_Gadrow", "1"},
+    {"Calvory", 1, "Total Boards : ", "Board No : ", "Active Board", "ACTIVE_Calvory", "UPDATE_Calvory", "1", {"0"}},
+    {"Merrow", 2, "Total Modules ", "Module No ", "Active Module", "ACTIVE_Sandle", "UPDATE_Sandle", "1", {"0"}},
+    // One CAN board of four ports.
+    {"Tolquin", 3, "Total Ports : ", "Port No : ", "Active Port", "ACTIVE_Calvory", nullptr, "4",
+     {"0", "1", "2", "3"}},
+    {"Gadrow", 4, "Total Modules ", "Module No ", "Active Module", "ACTIVE_Gadrow", "UPDATE_Gadrow", "1", {"0"}},
 };
 
 class EveryKind : public Startup, public ::testing::WithParamInterface<KindCase> {};
@@ -130,6 +138,7 @@ TEST_P(EveryKind, TheChosenKindBindsItsDriverAndNamesTheBoardSelector) {
     EXPECT_FALSE(Form_Main->SpeedButton_DownloadFirmware->Visible);
   }
   EXPECT_EQ(Form_Main->Edit_TotalBoard->Text, c.boards);
+  EXPECT_EQ(Items(Form_Main->ComboBox_ActiveBoardNo), c.items);
   EXPECT_EQ(Form_Main->ComboBox_ActiveBoardNo->ItemIndex, 0);
   EXPECT_EQ(Form_Main->ComboBox_ActiveBoardNo->Text, "0");
   EXPECT_FALSE(Application->Terminated());
@@ -213,6 +222,15 @@ TEST_F(Startup, SearchModuleListsAgainWithEachNumberOnceAndNeedsNoActiveBoard) {
   EXPECT_THAT(Items(Form_Main->ComboBox_ActiveBoardNo), ElementsAre("0", "1"));
   EXPECT_EQ(Form_Main->Edit_TotalBoard->Text, "2");
   EXPECT_EQ(Form_Main->ComboBox_ActiveBoardNo->ItemIndex, 0);
+
+  // None left: an empty list with nothing selected.
+  dnsim::NetworkConfig none = DefaultNetwork();
+  none.master.boards = 0;
+  dnsim::Sim().Configure(none);
+  ChooseMenu(Form_Main->Menu_SearchDeviceNetModule);
+  EXPECT_EQ(Form_Main->Edit_TotalBoard->Text, "0");
+  EXPECT_THAT(Items(Form_Main->ComboBox_ActiveBoardNo), IsEmpty());
+  EXPECT_EQ(Form_Main->ComboBox_ActiveBoardNo->ItemIndex, -1);
   EXPECT_THAT(TraceTexts(), Not(Contains("Menu_SearchDeviceNetModuleClick")));
 }
 
@@ -280,15 +298,58 @@ TEST_F(Startup, MenuExitOnlyClosesTheWindowAndTheThreadsEndAfterTheLoop) {
   EXPECT_EQ(ActiveBoardNo, 0);
 }
 
-TEST_F(Startup, TheWholeProgramRunsUntilTheMenuExitAndReturnsZero) {
+// The window has no close box, but a window manager can close it all the same:
+// that ends the program as the menu Exit does.
+class WholeProgram : public Startup, public ::testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Ends, WholeProgram, ::testing::Values("MenuExit", "WindowManager"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_P(WholeProgram, RunsUntilTheMainWindowClosesAndReturnsZeroWithoutClosingTheBoard) {
   ExpectModal("Form_SelectHardware", [](TForm& f) { Click(Find<TSpeedButton>(&f, "SpeedButton_Module")); });
   ui.WhenIdle([] {
     EXPECT_TRUE(Form_Main->Visible);
     EXPECT_EQ(Form_Main->Edit_TotalBoard->Text, "1");
-    ChooseMenu(Form_Main->Menu_Exit);
+    ActivateBoard(0);
+    if (std::string(GetParam()) == "MenuExit") {
+      ChooseMenu(Form_Main->Menu_Exit);
+    } else {
+      CloseByWindowManager(Form_Main);
+    }
   });
   EXPECT_EQ(kestrum::WinMain(), 0);
   EXPECT_EQ(DeviceIOPanel, nullptr);
+  EXPECT_TRUE(plat::LiveWorkerThreads().empty());
+  EXPECT_THAT(CallsOf(dnsim::Op::Close), IsEmpty());
+}
+
+// Whatever escapes the loop is shown in the standard exception box (anything
+// that is no exception object with an empty text); the program still ends its
+// poll threads and returns 0, and the board stays as it is.
+struct EscapeCase {
+  const char* label;
+  void (*thrower)();
+  const char* shown;
+};
+void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.label; }
+
+class EscapingTheLoop : public Startup, public ::testing::WithParamInterface<EscapeCase> {};
+INSTANTIATE_TEST_SUITE_P(
+    Throws, EscapingTheLoop,
+    ::testing::Values(EscapeCase{"Exception", [] { throw plat::Exception("Out of resources"); }, "Out of resources."},
+                      EscapeCase{"NotAnException", [] { throw 7; }, ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_P(EscapingTheLoop, IsShownInTheExceptionBoxAndTheProgramStillEndsCleanly) {
+  ExpectModal("Form_SelectHardware", [](TForm& f) { Click(Find<TSpeedButton>(&f, "SpeedButton_PCI")); });
+  ui.WhenIdle([] {
+    ActivateBoard(0);
+    GetParam().thrower();
+  });
+  ExpectBox(GetParam().shown).Kind(BoxKind::Exception).Flags(plat::MB_OK | plat::MB_ICONERROR);
+
+  EXPECT_EQ(kestrum::WinMain(), 0);
+  EXPECT_EQ(DeviceIOPanel, nullptr);
+  EXPECT_TRUE(plat::LiveWorkerThreads().empty());
   EXPECT_THAT(CallsOf(dnsim::Op::Close), IsEmpty());
 }
 

@@ -216,6 +216,27 @@ TEST(Holds, TerminationWinsOverHoldsAndCutsSleepShort) {
   EXPECT_LT(CurrentClock().NowMs(), 1000u) << "the sleep ended at the terminate, not at its time";
 }
 
+// The window thread holding a worker that waits in a synchronised call: the
+// hold serves the call, lets the worker reach its next safe point and returns.
+TEST(Holds, HoldingAWorkerBlockedInASynchronisedCallDoesNotDeadlock) {
+  Session ui;
+  std::vector<std::uint32_t> passes;
+  PollWorker worker(&passes);
+  worker.active = true;
+  worker.Resume();
+  plat::Sleep(20);  // busy window thread: the first pass now waits in its call
+  ASSERT_TRUE(passes.empty());
+
+  worker.Hold("search");
+  EXPECT_EQ(passes, (std::vector<std::uint32_t>{0}));
+  Advance(500);
+  EXPECT_EQ(passes, (std::vector<std::uint32_t>{0})) << "held: no pass";
+
+  worker.Release("search");  // at 520
+  Advance(100);
+  EXPECT_EQ(passes, (std::vector<std::uint32_t>{0, 570, 620}));
+}
+
 // A busy worker (no sleeping) is really concurrent: Hold must not return
 // while it is inside a pass.
 TEST(Holds, HoldReturnsOnlyOnceTheWorkerIsAtASafePoint) {
@@ -307,6 +328,28 @@ TEST(Synchronize, WindowThreadWaitingForAWorkerBlockedInASyncCallDoesNotDeadlock
   worker.reset();  // the destructor's wait serves the pending call
   EXPECT_EQ(served, 1);
   EXPECT_TRUE(LiveWorkerThreads().empty());
+}
+
+// The window thread's own waits (a modal form's loop, a box held open) go on
+// serving a worker's synchronised calls, so the worker never stalls behind them.
+TEST(Synchronize, ModalFormsAndOpenBoxesKeepServingTheCalls) {
+  Session ui;
+  std::vector<std::uint32_t> passes;
+  PollWorker worker(&passes);
+  worker.active = true;
+  worker.Resume();  // its first pass asks for the window thread at once
+
+  auto* dialog = new vcl::TForm(&ui.App());
+  dialog->Name = "Form_Dialog";
+  plat::testing::ExpectModal("Form_Dialog", [&passes](vcl::TForm& f) {
+    EXPECT_EQ(passes, (std::vector<std::uint32_t>{0})) << "served by the modal loop before the person acts";
+    Advance(100);
+    f.Close();
+  });
+  EXPECT_EQ(dialog->ShowModal(), vcl::mrCancel);
+  plat::testing::ExpectBox("Working").While([] { Advance(100); });
+  MessageBox(nullptr, "Working", "Test", MB_OK);
+  EXPECT_EQ(passes, (std::vector<std::uint32_t>{0, 50, 100, 150, 200}));
 }
 
 TEST(Synchronize, PostedEventsFromWorkersRunOnTheWindowThread) {
