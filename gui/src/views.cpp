@@ -540,7 +540,7 @@ QPixmap KindGlyph(vcl::TBitBtnKind kind) {
     case vcl::bkNo:
     case vcl::bkAbort: return RenderPicture("BITBTN_Cancel");
     case vcl::bkHelp: return RenderPicture("BITBTN_Help");
-    case vcl::bkClose: return RenderPicture("TOOL_Exit", QSize(16, 16));
+    case vcl::bkClose: return RenderPicture("TB_EXIT", QSize(16, 16));
     case vcl::bkRetry: return RenderPicture("TOOL_Reset", QSize(16, 16));
     default: return {};
   }
