@@ -114,6 +114,18 @@ TEST_F(KestrumOnScreen, TheActivatedBoardsStatusShowsInThePictureOfTheMainWindow
   auto* activate = WidgetOf<QToolButton>(Form_Main->SpeedButton_ActiveBoard);
   ASSERT_TRUE(activate);
   EXPECT_EQ(activate->text(), QString::fromStdString(Form_Main->SpeedButton_ActiveBoard->Caption.Get()));
+  {
+    // Its caption shows whole, beside or under its picture.
+    const QFontMetrics fm(activate->font());
+    const int text = fm.horizontalAdvance(activate->text());
+    const QSize icon = activate->iconSize();
+    if (activate->toolButtonStyle() == Qt::ToolButtonTextUnderIcon) {
+      EXPECT_LE(text + 8, activate->width());
+      EXPECT_LE(icon.height() + fm.height() + 12, activate->height());
+    } else {
+      EXPECT_LE(icon.width() + 4 + text + 8, activate->width()) << activate->text().toStdString() << " is cut short";
+    }
+  }
   QTest::mouseClick(activate, Qt::LeftButton);
   EXPECT_TRUE(WidgetOf(Form_WaitMessage)->isVisible()) << "no wait window during the activation";
   Advance(2500);
