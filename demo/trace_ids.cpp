@@ -6,9 +6,9 @@
 //   trace_ids ID... -- PROGRAM [ARGUMENT...]
 //
 // Tamsile.DLL is taken from this program's own folder. Ends with the
-// program's exit status (128 + the signal when it was killed); 2 for a
-// usage error, 1 when the library or its entry is missing or the program
-// could not be started. SIGINT, SIGTERM and SIGHUP are passed on to the
+// program's exit status (128 + the signal when it was killed, 127 when it
+// could not be started); 2 for a usage error, 1 when the library or its
+// entry is missing. SIGINT, SIGTERM and SIGHUP are passed on to the
 // program, whose end then ends this one.
 
 #include <cerrno>
