@@ -74,9 +74,12 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "== lorvex and kestrum on the simulated network (close both windows to end)"
   "$bin/lorvex" &
   viewer=$!
-  trap 'end_viewer "$viewer"' INT TERM
+  program=
+  trap '[ -n "$program" ] && kill -TERM "$program" 2>/dev/null; end_viewer "$viewer"; exit 130' INT TERM
   wait_for_viewer "$viewer"
-  "$bin/trace_ids" "${trace_ids[@]}" -- "$bin/kestrum" || true
+  "$bin/trace_ids" "${trace_ids[@]}" -- "$bin/kestrum" &
+  program=$!
+  wait "$program" || true
   wait "$viewer" || true
   exit 0
 fi
@@ -105,7 +108,7 @@ REG
 status=0
 env XDG_CONFIG_HOME="$state/config" XDG_DATA_HOME="$state/data" XDG_RUNTIME_DIR="$state/runtime" \
     LORVEX_SOCKET_DIR="$state/sock" TAMSILE_NAMESPACE="run-$$" QT_QPA_PLATFORM=xcb \
-    timeout -k 10 150 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside-xvfb "$shots" || status=$?
+    timeout -k 10 150 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run.sh" --inside-xvfb "$shots" || status=$?
 echo "== pictures in $shots:"
 ls -1 "$shots"/*.png 2>/dev/null | sed 's/^/   /' || true
 if [ "$status" -ne 0 ]; then
