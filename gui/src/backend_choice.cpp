@@ -1,5 +1,8 @@
 #include "gui/backend_choice.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -35,6 +38,26 @@ void InstallBackend(plat::Application& app, int& argc, char** argv) {
   auto backend = std::make_shared<QtBackend>(app, argc, argv);
   if (Set(kScreenshotFolderVariable)) backend->SetScreenshotFolder(std::getenv(kScreenshotFolderVariable));
   app.SetBackend(backend);
+}
+
+namespace {
+QtBackend* CurrentQtBackend() {
+  plat::Application* app = plat::Application::Current();
+  return app ? dynamic_cast<QtBackend*>(&app->GetBackend()) : nullptr;
+}
+}  // namespace
+
+bool ShownByQt() { return CurrentQtBackend() != nullptr; }
+
+bool SaveScreenshot(plat::Window& window, const std::string& path) {
+  QtBackend* backend = CurrentQtBackend();
+  if (!backend) return false;
+  plat::Application::Current()->Flush();
+  QWidget* w = backend->WidgetOf(&window);
+  if (!w || !w->isVisible()) return false;
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return w->grab().save(file, "PNG");
 }
 
 }  // namespace gui

@@ -24,6 +24,9 @@ QFont ToQFont(const plat::TFont& font) {
   QFont f;
   f.setFamily(ToQString(font.Name));
   f.setStyleHint(QFont::SansSerif);
+  // The forms were laid out for a narrow face; a condensed face (where one is
+  // installed) keeps their captions within the widths they give.
+  f.setStretch(QFont::SemiCondensed);
   const int h = font.Height;
   int pixels = 11;
   if (h < 0) pixels = -h;

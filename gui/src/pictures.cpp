@@ -311,12 +311,6 @@ void UpdateSandle(QPainter& p, const QRectF&) { Update(p, QColor(150, 80, 10)); 
 void ActiveGadrow(QPainter& p, const QRectF&) { Activate(p, QColor(40, 90, 190)); }
 void UpdateGadrow(QPainter& p, const QRectF&) { Update(p, QColor(30, 50, 140)); }
 
-void DeviceNone(QPainter& p, const QRectF&) {
-  p.setPen(QPen(QColor(150, 150, 150), 1.5, Qt::DashLine));
-  p.setBrush(Qt::NoBrush);
-  p.drawRoundedRect(QRectF(4, 6, 24, 20), 3, 3);
-}
-
 void DeviceMaster(QPainter& p, const QRectF&) { Board(p, QRectF(1, 5, 30, 22), QColor(20, 110, 50), ""); }
 
 void Device(QPainter& p, const QRectF&) { DeviceBox(p, QRectF(3, 5, 26, 22), QColor(90, 140, 200)); }
@@ -506,42 +500,194 @@ void LorvexToolBar(QPainter& p, const QRectF&) {
   }
 }
 
+
+// The network as the configuration tree's root: a bus with three drops.
+void TreeNetwork(QPainter& p, const QRectF&) {
+  Pen(p, QColor(60, 60, 70), 2.5);
+  p.drawLine(QPointF(2, 8), QPointF(30, 8));
+  for (qreal x : {6.0, 16.0, 26.0}) {
+    Pen(p, QColor(60, 60, 70), 1.5);
+    p.drawLine(QPointF(x, 8), QPointF(x, 18));
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(QColor(90, 140, 200));
+    p.drawRect(QRectF(x - 3.5, 18.5, 7, 8));
+  }
+}
+
+// A slot of the I/O monitor: a slave module with its connector.
+void SlotDevice(QPainter& p, const QRectF&) {
+  DeviceBox(p, QRectF(3, 3, 26, 24), QColor(110, 160, 110));
+  p.setPen(QPen(kInk, 1));
+  p.setBrush(QColor(200, 170, 60));
+  p.drawRect(QRectF(11.5, 27.5, 9, 3));
+}
+
+// Explicit messaging: a sheet with an arrow out of it (get) or into it (set).
+void AttributeSheet(QPainter& p, bool get) {
+  p.setPen(QPen(kInk, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(3.5, 2.5, 12, 17));
+  Pen(p, QColor(120, 120, 130), 1);
+  for (qreal y : {7.0, 10.0, 13.0, 16.0}) p.drawLine(QPointF(6, y), QPointF(13, y));
+  if (get) Arrow(p, QPointF(12, 14), QPointF(22, 14), QColor(20, 140, 40), 2.5);
+  else Arrow(p, QPointF(23, 9), QPointF(12, 9), QColor(200, 110, 20), 2.5);
+}
+void AttributeGet(QPainter& p, const QRectF&) { AttributeSheet(p, true); }
+void AttributeSet(QPainter& p, const QRectF&) { AttributeSheet(p, false); }
+
+// The diagnosis dialog's start: a green bar with a play mark.
+void DiagnosisStart(QPainter& p, const QRectF& r) {
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, QColor(120, 210, 120));
+  g.setColorAt(1, QColor(30, 140, 40));
+  p.setPen(QPen(QColor(20, 90, 30), 1));
+  p.setBrush(g);
+  p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  const qreal cy = r.center().y();
+  p.drawPolygon(QPolygonF({QPointF(26, cy - 6), QPointF(38, cy), QPointF(26, cy + 6)}));
+}
+
+// The diagnosis dialog's connection kinds: a square tile, the tree's letters.
+void ConnectionTile(QPainter& p, const QColor& c, const QString& letter) {
+  p.setPen(QPen(c.darker(160), 1.2));
+  p.setBrush(c);
+  p.drawRoundedRect(QRectF(3, 3, 26, 26), 5, 5);
+  QFont f;
+  f.setPixelSize(letter.size() > 1 ? 10 : 16);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, letter);
+}
+void ConnPoll(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(40, 150, 60), "P"); }
+void ConnStrobe(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(210, 150, 20), "S"); }
+void ConnCos(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(180, 50, 160), "COS"); }
+void ConnCyclic(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(40, 110, 200), "C"); }
+
+// The new-device dialog: a slave module with a plus.
+void NewDevice(QPainter& p, const QRectF&) {
+  DeviceBox(p, QRectF(6, 14, 44, 40), QColor(90, 140, 200));
+  p.setPen(QPen(QColor(20, 110, 40), 1));
+  p.setBrush(QColor(60, 180, 80));
+  p.drawEllipse(QRectF(38, 4, 22, 22));
+  Pen(p, Qt::white, 3.5);
+  p.drawLine(QPointF(49, 9), QPointF(49, 21));
+  p.drawLine(QPointF(43, 15), QPointF(55, 15));
+}
+
+// The MAC ID and baud-rate dialog's background: a soft panel with the bus.
+void MacIdPanel(QPainter& p, const QRectF& r) {
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, QColor(245, 245, 250));
+  g.setColorAt(1, QColor(200, 210, 230));
+  p.fillRect(r, g);
+  Pen(p, QColor(150, 160, 190), 3);
+  p.drawLine(QPointF(10, r.height() - 14), QPointF(r.width() - 10, r.height() - 14));
+}
+
+// The dialog's big OK and Cancel: the bit buttons' marks on a round plate.
+void Plate(QPainter& p, const QColor& c) {
+  p.setPen(QPen(c.darker(140), 1.5));
+  p.setBrush(c.lighter(180));
+  p.drawEllipse(QRectF(2, 2, 44, 44));
+}
+void MacIdOk(QPainter& p, const QRectF&) {
+  Plate(p, QColor(20, 140, 40));
+  p.translate(8, 8);
+  p.scale(2, 2);
+  BitBtnOk(p, QRectF(0, 0, 16, 16));
+}
+void MacIdCancel(QPainter& p, const QRectF&) {
+  Plate(p, QColor(200, 30, 30));
+  p.translate(8, 8);
+  p.scale(2, 2);
+  BitBtnCancel(p, QRectF(0, 0, 16, 16));
+}
+
+// The about box's banner.
+void AboutLogo(QPainter& p, const QRectF& r) {
+  QLinearGradient g(r.topLeft(), r.topRight());
+  g.setColorAt(0, QColor(10, 36, 106));
+  g.setColorAt(1, QColor(90, 130, 200));
+  p.fillRect(r, g);
+  Board(p, QRectF(12, 14, 90, 60), QColor(20, 110, 50), "DNET");
+  QFont f;
+  f.setPixelSize(40);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(120, 0, r.width() - 130, r.height()), Qt::AlignVCenter | Qt::AlignLeft, "Kestrum");
+}
+
+// The about box's product pictures: a board each, in a colour and with a number of its own.
+template <int N>
+void Product(QPainter& p, const QRectF& r) {
+  p.fillRect(r, QColor(250, 250, 250));
+  const QColor pcb = QColor::fromHsv((N * 36) % 360, 170, 130);
+  Board(p, QRectF(40, 50, r.width() - 80, r.height() - 100), pcb, QString("No. %1").arg(N));
+}
+
 const std::vector<PictureEntry> kTable = {
-    {"SPLASH_Kestrum", 489, 367, Splash},
-    {"CHOOSER_Calvory", 96, 72, ChooserCalvory},
-    {"CHOOSER_Merrow", 96, 72, ChooserMerrow},
-    {"CHOOSER_Gadrow", 96, 72, ChooserGadrow},
-    {"CHOOSER_Wenlow", 96, 72, ChooserWenlow},
-    {"TOOL_Exit", 32, 32, ToolExit},
-    {"TOOL_Reset", 32, 32, ToolReset},
-    {"TOOL_SearchDevice", 32, 32, ToolSearch},
-    {"TOOL_DebugDevice", 32, 32, ToolDebug},
-    {"TOOL_NewDevice", 32, 32, ToolNew},
-    {"TOOL_StartAllDevice", 32, 32, ToolStartAll},
-    {"TOOL_StopAllDevice", 32, 32, ToolStopAll},
-    {"TOOL_ClearEEPROM", 32, 32, ToolClear},
-    {"TOOL_ExportEEPROM", 32, 32, ToolExport},
-    {"TOOL_ImportEEPROM", 32, 32, ToolImport},
-    {"TOOL_StartDevice", 32, 32, ToolStartDevice},
-    {"TOOL_StopDevice", 32, 32, ToolStopDevice},
-    {"TOOL_RefreshIO", 32, 32, ToolRefreshIO},
+    {"SPLASH", 489, 367, Splash},
+    {"HW_CALVORY", 96, 72, ChooserCalvory},
+    {"HW_MERROW", 96, 72, ChooserMerrow},
+    {"HW_GADROW", 96, 72, ChooserGadrow},
+    {"HW_WENLOW", 96, 72, ChooserWenlow},
+    {"TB_EXIT", 32, 32, ToolExit},
+    {"TB_RESET", 32, 32, ToolReset},
+    {"TB_SEARCH", 32, 32, ToolSearch},
+    {"TB_DIAGNOSE", 32, 32, ToolDebug},
+    {"TB_NEWDEVICE", 32, 32, ToolNew},
+    {"TB_STARTALL", 32, 32, ToolStartAll},
+    {"TB_STOPALL", 32, 32, ToolStopAll},
+    {"TB_CLEAR", 32, 32, ToolClear},
+    {"TB_EXPORT", 32, 32, ToolExport},
+    {"TB_IMPORT", 32, 32, ToolImport},
+    {"IO_START", 32, 32, ToolStartDevice},
+    {"IO_STOP", 32, 32, ToolStopDevice},
+    {"IO_REFRESH", 32, 32, ToolRefreshIO},
     {"ACTIVE_Calvory", 32, 32, ActiveCalvory},
     {"UPDATE_Calvory", 32, 32, UpdateCalvory},
     {"ACTIVE_Sandle", 32, 32, ActiveSandle},
     {"UPDATE_Sandle", 32, 32, UpdateSandle},
     {"ACTIVE_Gadrow", 32, 32, ActiveGadrow},
     {"UPDATE_Gadrow", 32, 32, UpdateGadrow},
-    {"DEVICE_None", 32, 32, DeviceNone},
-    {"DEVICE_Master", 32, 32, DeviceMaster},
-    {"DEVICE_Device", 32, 32, Device},
-    {"DEVICE_Poll", 32, 32, DevicePoll},
-    {"DEVICE_Strobe", 32, 32, DeviceStrobe},
-    {"DEVICE_COS", 32, 32, DeviceCos},
-    {"DEVICE_Cyclic", 32, 32, DeviceCyclic},
+    {"TREE_NETWORK", 32, 32, TreeNetwork},
+    {"TREE_MASTER", 32, 32, DeviceMaster},
+    {"TREE_DEVICE", 32, 32, Device},
+    {"SLOT_DEVICE", 32, 32, SlotDevice},
+    {"TREE_POLL", 32, 32, DevicePoll},
+    {"TREE_STROBE", 32, 32, DeviceStrobe},
+    {"TREE_COS", 32, 32, DeviceCos},
+    {"TREE_CYCLIC", 32, 32, DeviceCyclic},
     {"REC_EMPTY", 48, 48, RecEmpty},
     {"REC_ITEM", 48, 48, RecItem},
-    {"PANEL_Wait", 609, 259, WaitPanel},
-    {"PANEL_Search", 389, 99, SearchWait},
+    {"WAIT_PANEL", 609, 259, WaitPanel},
+    {"SEARCH_PANEL", 389, 99, SearchWait},
+    {"ATTR_GET", 24, 24, AttributeGet},
+    {"ATTR_SET", 24, 24, AttributeSet},
+    {"DIAG_START", 64, 24, DiagnosisStart},
+    {"CONN_POLL", 32, 32, ConnPoll},
+    {"CONN_STROBE", 32, 32, ConnStrobe},
+    {"CONN_COS", 32, 32, ConnCos},
+    {"CONN_CYCLIC", 32, 32, ConnCyclic},
+    {"NEW_DEVICE", 64, 64, NewDevice},
+    {"MACID_PANEL", 413, 207, MacIdPanel},
+    {"MACID_OK", 48, 48, MacIdOk},
+    {"MACID_CANCEL", 48, 48, MacIdCancel},
+    {"ABOUT_LOGO", 505, 89, AboutLogo},
+    {"PRODUCT_1", 420, 300, Product<1>},
+    {"PRODUCT_2", 420, 300, Product<2>},
+    {"PRODUCT_3", 420, 300, Product<3>},
+    {"PRODUCT_4", 420, 300, Product<4>},
+    {"PRODUCT_5", 420, 300, Product<5>},
+    {"PRODUCT_6", 420, 300, Product<6>},
+    {"PRODUCT_7", 420, 300, Product<7>},
+    {"PRODUCT_8", 420, 300, Product<8>},
+    {"PRODUCT_9", 420, 300, Product<9>},
+    {"PRODUCT_10", 420, 300, Product<10>},
     {"LED", 15, 15, Led},
     {"BUS_HLine", 845, 13, BusHLine},
     {"BUS_VLine", 14, 285, BusVLine},

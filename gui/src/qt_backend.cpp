@@ -63,6 +63,9 @@ QtBackend::QtBackend(plat::Application& app, int& argc, char** argv) : app_(app)
   if (!QApplication::instance()) ownApp_ = std::make_unique<QApplication>(argc, argv);
   // Windows close when the core says so, and the program ends when the core ends it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // What Qt draws of its own accord (menus, bars, list views) in the face and
+  // size the core's controls have.
+  if (ownApp_) QApplication::setFont(ToQFont(plat::TFont(nullptr)));
   waker_ = std::make_unique<Waker>(wakePending_);
   gate_ = std::make_unique<InputGate>();
   QCoreApplication::instance()->installEventFilter(gate_.get());

@@ -540,7 +540,7 @@ QPixmap KindGlyph(vcl::TBitBtnKind kind) {
     case vcl::bkNo:
     case vcl::bkAbort: return RenderPicture("BITBTN_Cancel");
     case vcl::bkHelp: return RenderPicture("BITBTN_Help");
-    case vcl::bkClose: return RenderPicture("TOOL_Exit", QSize(16, 16));
+    case vcl::bkClose: return RenderPicture("TB_EXIT", QSize(16, 16));
     case vcl::bkRetry: return RenderPicture("TOOL_Reset", QSize(16, 16));
     default: return {};
   }
@@ -570,6 +570,22 @@ class ButtonView : public TypedView<QPushButton> {
     }
   }
 };
+
+// Our faces are wider than the one the forms were laid out for: a caption
+// that would be cut short beside its picture goes under it, with the picture
+// made smaller to leave the room, so that the whole caption shows.
+void FitCaptionUnderPicture(QToolButton& q, int width, int height) {
+  constexpr int kMargins = 8;   // the style's frame and padding, both sides
+  constexpr int kSpacing = 4;   // between picture and caption
+  const QFontMetrics fm(q.font());
+  const int text = fm.horizontalAdvance(q.text());
+  const QSize icon = q.iconSize();
+  if (icon.width() + kSpacing + text + kMargins <= width) return;
+  const int side = std::min(icon.height(), height - fm.height() - kSpacing - kMargins);
+  if (side < 12 || text + kMargins > width) return;  // no better way: as it was
+  q.setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  q.setIconSize(QSize(side * icon.width() / std::max(1, icon.height()), side));
+}
 
 class SpeedButtonView : public TypedView<QToolButton> {
  public:
@@ -604,6 +620,7 @@ class SpeedButtonView : public TypedView<QToolButton> {
       else if (!text) q->setToolButtonStyle(Qt::ToolButtonIconOnly);
       else if (s.Layout == vcl::blGlyphTop || s.Layout == vcl::blGlyphBottom) q->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
       else q->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+      if (q->toolButtonStyle() == Qt::ToolButtonTextBesideIcon) FitCaptionUnderPicture(*q, s.Width, s.Height);
       q->setAutoRaise(s.Flat);
     }
     if (flags & (dfCreated | dfState)) {

@@ -275,13 +275,13 @@ TEST_F(DemoTest, TheWaitCursorCoversTheScreen) {
 }
 
 TEST_F(DemoTest, TreeNodesShowTheirTextsAndPictures) {
-  plat::RegisterPictureResource("DEVICE_Device", 32, 32);
-  plat::RegisterPictureResource("DEVICE_Poll", 32, 32);
+  plat::RegisterPictureResource("TREE_DEVICE", 32, 32);
+  plat::RegisterPictureResource("TREE_POLL", 32, 32);
   auto* images = Create<TImageList>(form, "ImageList_Device");
   images->Width = 32;
   images->Height = 32;
-  images->AddResource("DEVICE_Device");
-  images->AddResource("DEVICE_Poll");
+  images->AddResource("TREE_DEVICE");
+  images->AddResource("TREE_POLL");
   auto* tree = Create<TTreeView>(form, "TreeView_CurrentConfig");
   tree->Images = images;
   TTreeNode* dev = tree->Items->Add(nullptr, "Device 7");

@@ -3,8 +3,11 @@
 // right after their application object exists and before they create forms;
 // nothing here exposes Qt to them.
 
+#include <string>
+
 namespace plat {
 class Application;
+class Window;
 }
 
 namespace gui {
@@ -19,5 +22,14 @@ inline constexpr const char* kScreenshotFolderVariable = "KESTRUM_SCREENSHOT_DIR
 // line (removed from argv) keeps it off screen. argc and argv must stay alive
 // for the program's whole run.
 void InstallBackend(plat::Application& app, int& argc, char** argv);
+
+// True when the current application is shown by Qt (on a display, under
+// Xvfb or on Qt's offscreen platform).
+bool ShownByQt();
+
+// Writes a PNG of the window as it is shown now, with what changed in the
+// core mirrored first. False when Qt does not show it or the file could not
+// be written.
+bool SaveScreenshot(plat::Window& window, const std::string& path);
 
 }  // namespace gui
