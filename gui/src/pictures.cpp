@@ -315,6 +315,16 @@ void DeviceMaster(QPainter& p, const QRectF&) { Board(p, QRectF(1, 5, 30, 22), Q
 
 void Device(QPainter& p, const QRectF&) { DeviceBox(p, QRectF(3, 5, 26, 22), QColor(90, 140, 200)); }
 
+// A connection kind's letter in white, centred on its 32-pixel picture.
+void ConnectionLetter(QPainter& p, const QString& letter) {
+  QFont f;
+  f.setPixelSize(letter.size() > 1 ? 10 : 16);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, letter);
+}
+
 void Connection(QPainter& p, const QColor& c, const QString& letter) {
   p.setPen(QPen(c.darker(160), 1.2));
   QLinearGradient g(0, 0, 0, 32);
@@ -322,12 +332,7 @@ void Connection(QPainter& p, const QColor& c, const QString& letter) {
   g.setColorAt(1, c);
   p.setBrush(g);
   p.drawEllipse(QRectF(3, 3, 26, 26));
-  QFont f;
-  f.setPixelSize(letter.size() > 1 ? 10 : 16);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(Qt::white);
-  p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, letter);
+  ConnectionLetter(p, letter);
 }
 
 void DevicePoll(QPainter& p, const QRectF&) { Connection(p, QColor(40, 150, 60), "P"); }
@@ -554,12 +559,7 @@ void ConnectionTile(QPainter& p, const QColor& c, const QString& letter) {
   p.setPen(QPen(c.darker(160), 1.2));
   p.setBrush(c);
   p.drawRoundedRect(QRectF(3, 3, 26, 26), 5, 5);
-  QFont f;
-  f.setPixelSize(letter.size() > 1 ? 10 : 16);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(Qt::white);
-  p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, letter);
+  ConnectionLetter(p, letter);
 }
 void ConnPoll(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(40, 150, 60), "P"); }
 void ConnStrobe(QPainter& p, const QRectF&) { ConnectionTile(p, QColor(210, 150, 20), "S"); }
