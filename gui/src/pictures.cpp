@@ -21,6 +21,14 @@ namespace {
 const QColor kInk(30, 30, 40);
 const QColor kFace(212, 208, 200);  // the button face the transparent windows key on
 
+// A gradient over the rectangle from one colour at its top to another at its bottom.
+QLinearGradient TopToBottom(const QRectF& r, const QColor& top, const QColor& bottom) {
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, top);
+  g.setColorAt(1, bottom);
+  return g;
+}
+
 void Pen(QPainter& p, const QColor& c, qreal w = 1.5) {
   p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
@@ -89,9 +97,7 @@ void Board(QPainter& p, QRectF r, const QColor& pcb, const QString& label) {
 }
 
 void Splash(QPainter& p, const QRectF& r) {
-  QLinearGradient g(r.topLeft(), r.bottomLeft());
-  g.setColorAt(0, QColor(10, 36, 106));
-  g.setColorAt(1, QColor(58, 110, 165));
+  const QLinearGradient g = TopToBottom(r, QColor(10, 36, 106), QColor(58, 110, 165));
   p.fillRect(r, g);
   // The network: a trunk line with drop lines to a row of slaves.
   Pen(p, QColor(255, 210, 80), 4);
@@ -376,9 +382,7 @@ void RecItem(QPainter& p, const QRectF&) { Trash(p, true); }
 void WaitPanel(QPainter& p, const QRectF& r) {
   // The corners keep the button face, which the wait window shows through.
   p.fillRect(r, kFace);
-  QLinearGradient g(r.topLeft(), r.bottomLeft());
-  g.setColorAt(0, QColor(250, 250, 255));
-  g.setColorAt(1, QColor(190, 205, 235));
+  const QLinearGradient g = TopToBottom(r, QColor(250, 250, 255), QColor(190, 205, 235));
   p.setPen(QPen(QColor(40, 70, 140), 4));
   p.setBrush(g);
   p.drawRoundedRect(r.adjusted(3, 3, -3, -3), 30, 30);
@@ -542,9 +546,7 @@ void AttributeSet(QPainter& p, const QRectF&) { AttributeSheet(p, false); }
 
 // The diagnosis dialog's start: a green bar with a play mark.
 void DiagnosisStart(QPainter& p, const QRectF& r) {
-  QLinearGradient g(r.topLeft(), r.bottomLeft());
-  g.setColorAt(0, QColor(120, 210, 120));
-  g.setColorAt(1, QColor(30, 140, 40));
+  const QLinearGradient g = TopToBottom(r, QColor(120, 210, 120), QColor(30, 140, 40));
   p.setPen(QPen(QColor(20, 90, 30), 1));
   p.setBrush(g);
   p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
@@ -579,9 +581,7 @@ void NewDevice(QPainter& p, const QRectF&) {
 
 // The MAC ID and baud-rate dialog's background: a soft panel with the bus.
 void MacIdPanel(QPainter& p, const QRectF& r) {
-  QLinearGradient g(r.topLeft(), r.bottomLeft());
-  g.setColorAt(0, QColor(245, 245, 250));
-  g.setColorAt(1, QColor(200, 210, 230));
+  const QLinearGradient g = TopToBottom(r, QColor(245, 245, 250), QColor(200, 210, 230));
   p.fillRect(r, g);
   Pen(p, QColor(150, 160, 190), 3);
   p.drawLine(QPointF(10, r.height() - 14), QPointF(r.width() - 10, r.height() - 14));
