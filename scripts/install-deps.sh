@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libcurl4-openssl-dev libdbus-1-dev
-  dbus dbus-daemon xvfb xauth fonts-dejavu-core fonts-dejavu-extra
+  dbus dbus-daemon xvfb xauth fonts-dejavu-core fonts-dejavu-extra xdg-utils
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -58,11 +59,8 @@ void ReapWhenEnded(pid_t pid) {
   }
 }
 
-}  // namespace
-
-int ShellOpen(const std::string& path) {
-  if (path.empty()) return kShellFileNotFound;
-
+// Starts args[0] with args, clean of this process's signal settings.
+int Spawn(const std::vector<std::string>& args, bool searchPath) {
   posix_spawnattr_t attr;
   if (posix_spawnattr_init(&attr) != 0) return kShellOutOfResources;
   // The program starts clean: this process blocks its session-end signals for
@@ -75,14 +73,59 @@ int ShellOpen(const std::string& path) {
   posix_spawnattr_setsigdefault(&attr, &all);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-  char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  const int error = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
+  const int error = searchPath ? posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ)
+                               : posix_spawn(&pid, argv[0], nullptr, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
-  if (error != 0) return ShellCodeOf(error, path);
+  if (error != 0) return ShellCodeOf(error, args[0]);
 
   ReapWhenEnded(pid);
   return kShellStarted;
+}
+
+int OpenWithDesktop(const std::string& address) {
+  const int result = SpawnDetached({"xdg-open", address});
+  // Without the desktop's opener nothing on this machine opens addresses.
+  return result == kShellFileNotFound || result == kShellPathNotFound ? kShellNoAssociation : result;
+}
+
+std::mutex openerLock;
+AddressOpener& CurrentOpener() {
+  static AddressOpener opener;
+  return opener;
+}
+
+}  // namespace
+
+int ShellOpen(const std::string& path) {
+  if (path.empty()) return kShellFileNotFound;
+  return Spawn({path}, false);
+}
+
+int SpawnDetached(const std::vector<std::string>& args) {
+  if (args.empty() || args[0].empty()) return kShellFileNotFound;
+  return Spawn(args, args[0].find('/') == std::string::npos);
+}
+
+int OpenAddress(const std::string& address) {
+  if (address.empty() || address[0] == '-') return kShellFileNotFound;
+  AddressOpener opener;
+  {
+    std::lock_guard<std::mutex> hold(openerLock);
+    opener = CurrentOpener();
+  }
+  return opener ? opener(address) : OpenWithDesktop(address);
+}
+
+AddressOpener SetAddressOpener(AddressOpener opener) {
+  std::lock_guard<std::mutex> hold(openerLock);
+  AddressOpener previous = std::move(CurrentOpener());
+  CurrentOpener() = std::move(opener);
+  return previous;
 }
 
 }  // namespace plat

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/testing/spawn_probe.h"
 
@@ -138,6 +139,106 @@ TEST_P(ShellOpenFailure, IsReportedAsTheShellWouldAndStartsNothing) {
   EXPECT_EQ(result, GetParam().code) << path;
   EXPECT_LE(result, 32);
   EXPECT_TRUE(probe.Collect().empty());
+}
+
+// PATH for the life of the object.
+class ScopedPath {
+ public:
+  explicit ScopedPath(const std::string& path) {
+    const char* old = getenv("PATH");
+    had_ = old != nullptr;
+    if (had_) saved_ = old;
+    setenv("PATH", path.c_str(), 1);
+  }
+  ~ScopedPath() {
+    if (had_) setenv("PATH", saved_.c_str(), 1);
+    else unsetenv("PATH");
+  }
+
+ private:
+  bool had_ = false;
+  std::string saved_;
+};
+
+// A copy of the probe under another name in the folder.
+std::string CopyProbe(const Folder& folder, const std::string& name) {
+  const std::string target = folder.path() + name;
+  fs::copy_file(SPAWN_PROBE, target);
+  return target;
+}
+
+TEST(SpawnDetached, PassesEveryArgumentAsItStandsWithoutAShell) {
+  const std::vector<std::string> args = {SPAWN_PROBE, "two words", "\"quoted\" %1", "; rm -rf ~", "$HOME", ""};
+  SpawnProbe probe;
+  EXPECT_GT(plat::SpawnDetached(args), 32);
+  const auto starts = probe.Collect();
+  ASSERT_EQ(starts.size(), 1u);
+  ASSERT_EQ(starts[0].Argc(), static_cast<int>(args.size()));
+  for (std::size_t i = 0; i < args.size(); ++i) EXPECT_EQ(starts[0].Arg(static_cast<int>(i)), args[i]) << i;
+}
+
+TEST(SpawnDetached, LooksABareNameUpInThePathAndReportsWhatIsMissing) {
+  Folder folder;
+  CopyProbe(folder, "opener");
+  ScopedPath path(folder.path());
+  SpawnProbe probe;
+  EXPECT_GT(plat::SpawnDetached({"opener", "x"}), 32);
+  EXPECT_EQ(plat::SpawnDetached({"absent-program"}), plat::kShellFileNotFound);
+  EXPECT_EQ(plat::SpawnDetached({}), plat::kShellFileNotFound);
+  const auto starts = probe.Collect();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].Arg(1), "x");
+}
+
+TEST(OpenAddress, GivesTheAddressToTheDesktopsOpenerAsItsOneArgument) {
+  Folder folder;
+  CopyProbe(folder, "xdg-open");
+  ScopedPath path(folder.path());
+  SpawnProbe probe;
+  const std::string address = "https://example.org/a b?x=1&y='2'";
+  EXPECT_GT(plat::OpenAddress(address), 32);
+  const auto starts = probe.Collect();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].Argc(), 2);
+  EXPECT_EQ(starts[0].Arg(1), address);
+}
+
+TEST(OpenAddress, WithoutAnOpenerAnswersNoAssociationAndRefusesWhatIsNoAddress) {
+  Folder folder;
+  CopyProbe(folder, "xdg-open");
+  SpawnProbe probe;
+  {
+    ScopedPath path(folder.path() + "missing");
+    EXPECT_EQ(plat::OpenAddress("mailto:someone@example.org"), plat::kShellNoAssociation);
+  }
+  ScopedPath path(folder.path());
+  EXPECT_EQ(plat::OpenAddress(""), plat::kShellFileNotFound);
+  EXPECT_EQ(plat::OpenAddress("--help"), plat::kShellFileNotFound);
+  EXPECT_TRUE(probe.Collect().empty());
+}
+
+TEST(OpenAddress, ATestsOpenerSeesEveryAddressUntilItIsRemoved) {
+  Folder folder;
+  CopyProbe(folder, "xdg-open");
+  ScopedPath path(folder.path());
+  std::vector<std::string> opened;
+  SpawnProbe probe;
+  {
+    plat::ScopedAddressOpener seam([&](const std::string& a) {
+      opened.push_back(a);
+      return opened.size() == 1 ? 42 : plat::kShellNoAssociation;
+    });
+    EXPECT_EQ(plat::OpenAddress("http://a"), 42);
+    EXPECT_EQ(plat::OpenAddress("http://b"), plat::kShellNoAssociation);
+    EXPECT_EQ(plat::OpenAddress(""), plat::kShellFileNotFound);
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://a", "http://b"}));
+  EXPECT_TRUE(probe.Collect().empty());
+  SpawnProbe after;
+  EXPECT_GT(plat::OpenAddress("http://c"), 32);
+  const auto starts = after.Collect();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].Arg(1), "http://c");
 }
 
 }  // namespace
