@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -77,6 +78,12 @@ class ScriptedBackend : public Backend {
 
   std::deque<std::unique_ptr<BoxExpectation>> boxes;
   std::deque<ModalExpectation> modals;
+  struct WindowExpectation {
+    std::string caption;
+    std::function<void(Window&)> fn;
+  };
+  std::deque<WindowExpectation> windowModals;
+  std::vector<std::uint64_t> ranWindows;
   std::deque<DialogExpectation> dialogs;
   std::deque<std::function<void()>> idle;
   std::vector<ModalSession> modalStack;
@@ -89,6 +96,10 @@ class ScriptedBackend : public Backend {
     if (!app) return;
     if (auto* form = dynamic_cast<vcl::TForm*>(app->ModalWindow())) {
       RunModalScript(*form);
+      return;
+    }
+    if (Window* w = app->ModalWindow()) {
+      RunWindowScript(*w);
       return;
     }
     if (!idle.empty()) {
@@ -124,6 +135,29 @@ class ScriptedBackend : public Backend {
       ADD_FAILURE() << "unexpected modal form " << name << " (cancelled)";
     }
     form.ForceEndModal(vcl::mrCancel);
+  }
+
+  // A modal window that is not a form: its next expectation by caption.
+  void RunWindowScript(Window& w) {
+    const std::string caption = w.Text;
+    for (auto it = windowModals.begin(); it != windowModals.end(); ++it) {
+      if (it->caption == caption) {
+        auto fn = std::move(it->fn);
+        windowModals.erase(it);
+        ranWindows.push_back(w.Id());
+        fn(w);
+        return;
+      }
+    }
+    if (std::find(ranWindows.begin(), ranWindows.end(), w.Id()) != ranWindows.end()) {
+      ADD_FAILURE() << "modal window \"" << caption << "\" was still open after its script (closed)";
+    } else {
+      ADD_FAILURE() << "unexpected modal window \"" << caption << "\" (closed)";
+    }
+    const std::uint64_t id = w.Id();
+    w.SendMessage(WM_CLOSE);
+    // A window that does not close for WM_CLOSE would keep the loop waiting.
+    if (Component::FromId(id) && vcl::Application && vcl::Application->ModalWindow() == &w) vcl::Application->Terminate();
   }
 
   void Wake() override {}
@@ -207,6 +241,8 @@ Session::Session(SessionOptions options) {
 Session::~Session() {
   for (const auto& b : backend_->boxes) ADD_FAILURE() << "expected box never shown: " << b->Describe();
   for (const auto& m : backend_->modals) ADD_FAILURE() << "expected modal form never shown: " << m.formName;
+  for (const auto& m : backend_->windowModals) ADD_FAILURE() << "expected modal window never shown: " << m.caption;
+  backend_->windowModals.clear();
   for (const auto& d : backend_->dialogs) {
     ADD_FAILURE() << "expected " << (d.kind == DialogKind::Open ? "open" : d.kind == DialogKind::Save ? "save" : "colour")
                   << " dialog never shown";
@@ -240,6 +276,10 @@ BoxExpectation& Session::ExpectBox(std::string text) {
 
 void Session::ExpectModal(std::string formName, std::function<void(vcl::TForm&)> fn) {
   backend_->modals.push_back({std::move(formName), std::move(fn)});
+}
+
+void Session::ExpectModalWindow(std::string caption, std::function<void(Window&)> fn) {
+  backend_->windowModals.push_back({std::move(caption), std::move(fn)});
 }
 
 void Session::ExpectOpenDialog(std::optional<std::string> path) {
@@ -324,6 +364,10 @@ BoxExpectation& ExpectBox(std::string text) { return Session::Current().ExpectBo
 
 void ExpectModal(std::string formName, std::function<void(vcl::TForm&)> fn) {
   Session::Current().ExpectModal(std::move(formName), std::move(fn));
+}
+
+void ExpectModalWindow(std::string caption, std::function<void(Window&)> fn) {
+  Session::Current().ExpectModalWindow(std::move(caption), std::move(fn));
 }
 
 vcl::TComponent* FindIn(vcl::TComponent* owner, std::string_view name, Loc loc) {

@@ -93,6 +93,10 @@ class Session {
   // advance time, read controls) and must end the dialog, or leave it to a
   // further expectation for the same form (one per turn of the loop).
   void ExpectModal(std::string formName, std::function<void(vcl::TForm& form)> fn);
+  // The same for a modal window that is not a form (a dialog of the
+  // frame/document/view façade), known by its caption. An unexpected one
+  // fails the test and is closed (WM_CLOSE).
+  void ExpectModalWindow(std::string caption, std::function<void(Window& window)> fn);
   // Answers the next file dialog with a path, or cancels it (nullopt).
   void ExpectOpenDialog(std::optional<std::string> path);
   void ExpectSaveDialog(std::optional<std::string> path);
@@ -130,6 +134,7 @@ void MouseMove(vcl::TControl* c, int x, int y, Loc loc = Loc::current());
 
 BoxExpectation& ExpectBox(std::string text);
 void ExpectModal(std::string formName, std::function<void(vcl::TForm& form)> fn);
+void ExpectModalWindow(std::string caption, std::function<void(Window& window)> fn);
 
 // ---- reading components back by name
 void ReportWrongType(std::string_view name, const char* className, Loc loc);
