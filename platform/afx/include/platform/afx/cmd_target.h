@@ -81,12 +81,16 @@ class CCmdTarget;
 class CCmdUI;
 
 // ---------------------------------------------------------------- objects
+struct CRuntimeClass;
+
 class CObject {
  public:
   CObject() = default;
   CObject(const CObject&) = delete;
   CObject& operator=(const CObject&) = delete;
   virtual ~CObject() = default;
+  // The class's runtime record, for classes that keep one (null otherwise).
+  virtual const CRuntimeClass* GetRuntimeClass() const { return nullptr; }
 };
 
 // What a template needs to make an object of a class it only names.
