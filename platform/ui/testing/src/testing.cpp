@@ -189,7 +189,7 @@ class ScriptedBackend : public Backend {
 
   std::optional<std::string> RunFileDialog(const FileDialogRequest& r) override {
     const DialogKind kind = r.kind == FileDialogKind::Open ? DialogKind::Open : DialogKind::Save;
-    dialogLog.push_back({kind, r.dialogName, r.title, r.filter, r.defaultExt, r.options});
+    dialogLog.push_back({kind, r.dialogName, r.title, r.filter, r.defaultExt, r.options, r.fileName});
     if (dialogs.empty() || dialogs.front().kind != kind) {
       ADD_FAILURE() << "unexpected " << (kind == DialogKind::Open ? "open" : "save") << " dialog "
                     << r.dialogName << " \"" << r.title << "\" (cancelled)";
@@ -201,7 +201,7 @@ class ScriptedBackend : public Backend {
   }
 
   std::optional<TColor> RunColorDialog(const ColorDialogRequest& r) override {
-    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}});
+    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}, ""});
     if (dialogs.empty() || dialogs.front().kind != DialogKind::Color) {
       ADD_FAILURE() << "unexpected colour dialog " << r.dialogName << " (cancelled)";
       return std::nullopt;

@@ -42,6 +42,7 @@ struct DialogRecord {
   std::string filter;
   std::string defaultExt;
   TOpenOptions options;
+  std::string fileName;  // the file the dialog starts at
 };
 
 class BoxExpectation {
