@@ -125,6 +125,8 @@ class CWnd : public plat::Window, public CCmdTarget {
   // What a window's own painting draws on (CDC); made on first use, as
   // large as the window.
   plat::TCanvas* Surface();
+  // What was drawn on it, for a backend (null when nothing ever was).
+  const plat::TCanvas* DrawnSurface() const { return surface_ ? surface_->GetCanvas() : nullptr; }
   // The window's help operation: asks the application for the topic.
   virtual void WinHelp(std::uintptr_t data, UINT cmd = HELP_CONTEXT);
   void CenterWindow();
