@@ -109,6 +109,8 @@ class ButtonView : public TypedView<W> {
   }
 
  protected:
+  // A check box shows its dialog's face behind its text.
+  bool FillsBackground(const plat::Window&) const override { return std::is_same_v<W, QPushButton>; }
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {
     auto& button = static_cast<afx::CButton&>(w);
     W* q = this->Get();

@@ -84,6 +84,22 @@ class DialogView : public WindowView {
  public:
   DialogView(QtBackend& b, Component& c) : WindowView(b, c, MakeWidget(b, c)) {}
 
+  // A dialog object may be shown before its window is made (a sheet's page
+  // exists from the start, its window from when it is first shown): once it
+  // is made, its widget becomes the kind its style asks for.
+  void Sync(Component& c, std::uint32_t flags) override {
+    auto& w = static_cast<afx::CWnd&>(c);
+    if (widget_ && w.IsWindowCreated() && TopLevel() == ((w.Style & afx::WS_CHILD) != 0)) {
+      widget_->hide();
+      widget_->deleteLater();
+      widget_ = MakeWidget(backend_, c);
+      TagWidget(widget_, id_);
+      placed_ = false;
+      flags |= dfCreated | dfStructure | dfGeometry | dfAppearance | dfState | dfText | dfVisibility;
+    }
+    WindowView::Sync(c, flags);
+  }
+
  protected:
   static QWidget* MakeWidget(QtBackend& b, Component& c) {
     auto& w = static_cast<afx::CWnd&>(c);
