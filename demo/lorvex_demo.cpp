@@ -30,8 +30,8 @@
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/option_dialogs.h"
-#include "platform/application.h"
-#include "platform/session_end.h"
+#include "platform/ui/application.h"
+#include "platform/ui/session_end.h"
 
 namespace {
 

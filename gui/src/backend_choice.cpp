@@ -13,8 +13,8 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/application.h"
 #include "convert.h"
+#include "platform/ui/application.h"
 #include "qt_backend.h"
 
 namespace gui {

@@ -21,7 +21,7 @@
 
 namespace {
 
-using gui::testing::QtFixture;
+using QtFixture = gui::testing::QtFrameFixture;
 
 QString Plain(const std::string& caption) {
   QString out;

@@ -8,7 +8,7 @@
 #include "platform/afx/app.h"
 #include "platform/afx/dialog.h"
 #include "platform/shell.h"
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "temp_dir.h"
 
 namespace {
@@ -139,7 +139,7 @@ class Dialogs : public ::testing::Test {
     if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
   }
 
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   HelpApp app;
 };
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/afx/window.h"
-#include "platform/canvas.h"
+#include "platform/ui/canvas.h"
 
 namespace afx {
 

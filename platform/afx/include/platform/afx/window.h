@@ -16,8 +16,8 @@
 
 #include "platform/afx/cmd_target.h"
 #include "platform/afx/resources.h"
-#include "platform/application.h"
-#include "platform/canvas.h"
+#include "platform/ui/application.h"
+#include "platform/ui/canvas.h"
 
 namespace afx {
 
