@@ -27,7 +27,7 @@ namespace person = afx::person;
 // ---------------------------------------------------------------- statics
 class StaticWidget : public QWidget {
  public:
-  StaticWidget(QtBackend& b, std::uint64_t id) : backend_(b), id_(id) {}
+  StaticWidget(QtBackend& b, std::uint64_t id) : backend_(b), id_(id) { setMouseTracking(true); }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -73,14 +73,26 @@ class StaticWidget : public QWidget {
     // What the program drew on the window, from its outer corner.
     if (const plat::TCanvas* drawn = s->DrawnSurface()) ReplayCanvas(p, *drawn);
   }
+
+  // The mouse goes to the control as the classic loop delivers it; its
+  // class decides (a notifying static tells its parent of a click).
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton) Send(afx::WM_LBUTTONDOWN, e->position().toPoint());
+  }
   void mouseReleaseEvent(QMouseEvent* e) override {
-    if (e->button() != Qt::LeftButton || InputBlocked(this)) return;
-    Act<afx::CStatic>(backend_, id_, [](afx::CStatic* s) {
-      if (s->Style & afx::SS_NOTIFY) person::Click(s);
+    if (e->button() == Qt::LeftButton) Send(afx::WM_LBUTTONUP, e->position().toPoint());
+  }
+  void mouseMoveEvent(QMouseEvent* e) override { Send(afx::WM_MOUSEMOVE, e->position().toPoint()); }
+
+ private:
+  void Send(afx::UINT message, QPoint at) {
+    if (InputBlocked(this)) return;
+    Act<afx::CStatic>(backend_, id_, [message, at](afx::CStatic* s) {
+      const int edge = s->EdgeWidth();
+      person::Mouse(s, message, at.x() - edge, at.y() - edge);
     });
   }
 
- private:
   QtBackend& backend_;
   std::uint64_t id_;
 };

@@ -652,10 +652,18 @@ namespace person {
 
 std::string Click(CWnd* control) {
   if (std::string why = Unreachable(control); !why.empty()) return why;
-  const LPARAM at = MakeLParam(control->ClientWidth / 2, control->ClientHeight / 2);
+  const int x = control->ClientWidth / 2, y = control->ClientHeight / 2;
   const std::uint64_t id = control->Id();
-  DispatchQueuedMessage(MSG{control, WM_LBUTTONDOWN, 1, at});
-  if (auto* w = dynamic_cast<CWnd*>(plat::Component::FromId(id))) DispatchQueuedMessage(MSG{w, WM_LBUTTONUP, 0, at});
+  Mouse(control, WM_LBUTTONDOWN, x, y);
+  // The press may have ended the dialog and the control with it.
+  if (auto* w = dynamic_cast<CWnd*>(plat::Component::FromId(id))) Mouse(w, WM_LBUTTONUP, x, y);
+  return {};
+}
+
+std::string Mouse(CWnd* control, UINT message, int x, int y) {
+  if (std::string why = Unreachable(control); !why.empty()) return why;
+  const WPARAM buttons = message == WM_LBUTTONDOWN ? 1 : 0;  // MK_LBUTTON while pressed
+  DispatchQueuedMessage(MSG{control, message, buttons, MakeLParam(x, y)});
   return {};
 }
 

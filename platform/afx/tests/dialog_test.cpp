@@ -366,6 +366,42 @@ TEST_F(Dialogs, AHelpTopicIsAPageOfTheHelpFolderAndAMissingOneIsSaid) {
   EXPECT_EQ(app.GetHelpFolder(), dir.path());
 }
 
+// A static that follows the mouse itself, as a link control does.
+class TrackingStatic : public afx::CStatic {
+ public:
+  const afx::MessageMap* GetMessageMap() const override {
+    static const afx::MessageMap map{CStatic::GetMessageMap(),
+                                     {afx::OnMessage(afx::WM_MOUSEMOVE, &TrackingStatic::OnMouse),
+                                      afx::OnMessage(afx::WM_LBUTTONUP, &TrackingStatic::OnUp)}};
+    return &map;
+  }
+  afx::LRESULT OnMouse(afx::WPARAM, afx::LPARAM at) {
+    Log().push_back("move " + std::to_string(afx::LoWord(at)) + "," + std::to_string(afx::HiWord(at)));
+    return 0;
+  }
+  afx::LRESULT OnUp(afx::WPARAM, afx::LPARAM) {
+    Log().push_back("up");
+    return 0;
+  }
+
+ protected:
+  void PreSubclassWindow() override { Log().push_back("attached to " + std::to_string(GetDlgCtrlID())); }
+};
+
+TEST_F(Dialogs, ASubclassedStaticGetsTheMouseAsItsClassMapsIt) {
+  afx::CDialog dlg(kDialog);
+  ASSERT_TRUE(dlg.Create(kDialog));
+  dlg.ShowWindow(afx::SW_SHOW);
+  TrackingStatic link;
+  ASSERT_TRUE(link.SubclassDlgItem(15, &dlg));
+  EXPECT_FALSE(link.SubclassDlgItem(15, &dlg));  // a window already
+  EXPECT_EQ(link.GetBitmap(), "SOME_PICTURE");
+  EXPECT_EQ(afx::person::Mouse(&link, afx::WM_MOUSEMOVE, 4, 5), "");
+  EXPECT_EQ(Click(&link), "");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"attached to 15", "move 4,5", "up"}));
+  dlg.DestroyWindow();
+}
+
 TEST_F(Dialogs, DrawingOverEverythingStartsTheSurfaceAnew) {
   afx::CDialog dlg(kDialog);
   ASSERT_TRUE(dlg.Create(kDialog));

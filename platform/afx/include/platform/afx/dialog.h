@@ -326,6 +326,9 @@ class CFileDialog {
 namespace person {
 // A push button, check box or notifying static: button down and up on it.
 std::string Click(CWnd* control);
+// The mouse on a control at (x, y) of its client area: WM_MOUSEMOVE,
+// WM_LBUTTONDOWN or WM_LBUTTONUP as a queue message (its class decides).
+std::string Mouse(CWnd* control, UINT message, int x, int y);
 // The person replaces the field's text by typing (EN_CHANGE follows).
 std::string Type(CEdit* edit, const std::string& text);
 // Selects a list position (LBN_SELCHANGE follows, with LBS_NOTIFY).
