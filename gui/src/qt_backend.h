@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class QApplication;
 

@@ -15,7 +15,7 @@
 #include <optional>
 
 #include "gui/backend_choice.h"
-#include "qt_support.h"
+#include "qt_forms_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "kestrum/app/debug_window.h"
 #include "kestrum/app/program_state.h"
 #include "kestrum/app/testing/kestrum_test.h"
-#include "platform/clock.h"
+#include "platform/ui/clock.h"
 #include "platform/testing/loaders.h"
 
 namespace {
