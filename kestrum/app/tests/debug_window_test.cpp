@@ -9,8 +9,8 @@
 #include "kestrum/app/debug_window.h"
 #include "kestrum/app/program_state.h"
 #include "kestrum/app/testing/kestrum_test.h"
-#include "platform/ui/clock.h"
 #include "platform/testing/loaders.h"
+#include "platform/ui/clock.h"
 
 namespace {
 
