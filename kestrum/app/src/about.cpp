@@ -88,7 +88,9 @@ constexpr int kSlideOrder[10] = {3, 1, 4, 2, 5, 6, 7, 8, 9, 10};
 
 // The shell's "open"; whether it worked is not looked at: with no browser or
 // mail program the box says nothing.
-void Open(const char* address) { static_cast<void>(plat::OpenAddress(address)); }
+void Open(const char* address) {
+  if (address) static_cast<void>(plat::OpenAddress(address));
+}
 
 }  // namespace
 
