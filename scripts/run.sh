@@ -11,8 +11,9 @@
 # Without one it runs everything under Xvfb with a scripted person in place
 # of you (kestrum_demo: kestrum's own code, choosing "PCI", activating the
 # board, showing the I/O monitor, exiting) and writes pictures of the windows
-# to a folder it names: build/run/screenshots/<time>, or the folder given as
-# the first argument. It ends by itself within a few seconds.
+# and of the whole screen to a folder it names: build/run/screenshots/<time>,
+# or the folder given as the first argument. It ends by itself within a few
+# seconds.
 #
 # Usage: scripts/run.sh [FOLDER]     (JOBS=n limits the parallel build)
 set -euo pipefail

@@ -32,4 +32,11 @@ bool ShownByQt();
 // be written.
 bool SaveScreenshot(plat::Window& window, const std::string& path);
 
+// Writes a PNG of the whole screen as a person sees it now (on X the root
+// window: every window where and as it is shown, what lies on top of what,
+// what a mask cuts away), with what changed in the core mirrored first.
+// False where Qt can give no picture of the screen (its offscreen platform,
+// Wayland) or the file could not be written.
+bool SaveScreenPicture(const std::string& path);
+
 }  // namespace gui
