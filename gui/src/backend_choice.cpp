@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QFileInfo>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,18 +70,6 @@ bool SaveScreenshot(plat::Window& window, const std::string& path) {
   return w->grab().save(file, "PNG");
 }
 
-bool SaveScreenPicture(const std::string& path) {
-  QtBackend* backend = CurrentQtBackend();
-  if (!backend) return false;
-  plat::Application::Current()->Flush();
-  QCoreApplication::processEvents();  // what was just mirrored is painted
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return false;
-  const QString file = QString::fromStdString(path);
-  QDir().mkpath(QFileInfo(file).absolutePath());
-  return screen->grabWindow(0).save(file, "PNG");
-}
-
 void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
   QtBackend* backend = CurrentQtBackend();
   if (!backend) return;
@@ -95,11 +84,7 @@ void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
     QTimer::singleShot(500, [guard, colour, picture] {
       if (!guard) return;
       guard->setCurrentColor(ToQColor(colour));
-      if (!picture.empty()) {
-        QCoreApplication::processEvents();
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen && screen->grabWindow(0).save(QString::fromStdString(picture), "PNG")) std::printf("%s\n", picture.c_str());
-      }
+      if (!picture.empty() && SaveScreenPicture(picture)) std::printf("%s\n", picture.c_str());
       guard->accept();
     });
   };
@@ -118,6 +103,22 @@ bool PressOpenBoxDefault() {
   if (!box || !box->defaultButton()) return false;
   box->defaultButton()->click();
   return true;
+}
+
+bool SaveScreenPicture(const std::string& path) {
+  if (!CurrentQtBackend()) return false;
+  plat::Application::Current()->Flush();
+  // What was just mirrored is painted now, not on the loop's next turn (which
+  // could run the program's own events here).
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) w->repaint();
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+  if (picture.isNull()) return false;
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return picture.save(file, "PNG");
 }
 
 }  // namespace gui

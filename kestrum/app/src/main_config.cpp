@@ -7,6 +7,7 @@
 // dragged node. A press on a node is delivered as a click before any drag
 // starts, so the fields always describe the node being dragged.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ constexpr std::int32_t kDeviceConfigured = 1057;
 constexpr std::int32_t kConnectionPresentBase = 1104;
 constexpr int kHighestMac = 63;
 constexpr const char* kReadFailure = "Error!! Can not read data from the EEPROM.";
+constexpr const char* kEEPROMUnchanged = "The EEPROM has not been changed.";
 constexpr unsigned kError = MB_OK | MB_ICONERROR;
 constexpr unsigned kInformation = MB_OK | MB_ICONINFORMATION;
 
@@ -287,9 +289,10 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
 
 // Clears the master and adds every connection that the file's sections "0" to
 // "63" name, through the add command, one result box per connection. The
-// file is read and every number in it converted first: a missing file or a
-// text that is no number leaves the master as it was, and so does a clear
-// that the master refuses.
+// file is read and every number in it converted first: a missing file, one
+// that names no connection at all, or a text that is no number leaves the
+// master as it was (the first two with a box that says why), and so does a
+// clear that the master refuses.
 void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
   if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ImportEEPROMClick");
@@ -321,6 +324,22 @@ void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
       plat::StrToInt(d.output_length);
     }
     devices.push_back(std::move(d));
+  }
+  // A file that would only clear the master is most likely not the file the
+  // user meant (or one this program cannot read): say so and change nothing.
+  if (devices.empty()) {
+    KestrumBox(this,
+               "The file " + path + " names no device: it has no section [0] to [63] with a key in it.\n" +
+                   kEEPROMUnchanged,
+               kError);
+    return;
+  }
+  if (std::none_of(devices.begin(), devices.end(), [](const ImportedDevice& d) { return !d.kinds.empty(); })) {
+    KestrumBox(this,
+               "The file " + path + " names no connection: none of its devices has Poll, Strobe, COS or Cyclic set.\n" +
+                   kEEPROMUnchanged,
+               kError);
+    return;
   }
 
   // Adding the file on top of a configuration the master failed to clear
