@@ -43,7 +43,7 @@ run_one() {  # target, seed corpus
 echo "== fuzz: ${#targets[@]} targets, $seconds s each, $jobs at a time"
 for line in "${lines[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
-  run_one ${line%% *} ${line#* } &
+  run_one "${line%% *}" "${line#* }" &
 done
 wait || true
 
