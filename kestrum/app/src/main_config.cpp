@@ -16,6 +16,7 @@
 #include "config_nodes.h"
 #include "driver/master_api.h"
 #include "kestrum/app/app_trace.h"
+#include "kestrum/app/eeprom_file.h"
 #include "kestrum/app/globals.h"
 #include "kestrum/app/main_form.h"
 #include "kestrum/app/new_device.h"
@@ -33,7 +34,7 @@ namespace {
 constexpr std::int32_t kDeviceConfigured = 1057;
 // 1105 Poll, 1106 Strobe, 1107 COS, 1108 Cyclic: that connection is already there.
 constexpr std::int32_t kConnectionPresentBase = 1104;
-constexpr int kHighestMac = 63;
+constexpr int kHighestMac = kHighestEepromMac;
 constexpr const char* kReadFailure = "Error!! Can not read data from the EEPROM.";
 constexpr const char* kEEPROMUnchanged = "The EEPROM has not been changed.";
 constexpr unsigned kError = MB_OK | MB_ICONERROR;
@@ -77,14 +78,6 @@ void ReportFailedClear(TForm_Main* form, std::int32_t result) {
 bool IsNamed(TObject* component, const char* name) { return component && component->Name == name; }
 
 std::string SectionOf(int mac) { return plat::IntToStr(mac); }
-
-// One section of an import file, checked before anything is changed.
-struct ImportedDevice {
-  int mac = 0;
-  std::string input_length;
-  std::string output_length;
-  std::vector<std::uint8_t> kinds;  // in the order Poll, Strobe, COS, Cyclic
-};
 
 }  // namespace
 
@@ -304,27 +297,7 @@ void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
     KestrumBox(this, "Error!! Can not read the file " + path + ": " + plat::ErrorText(error), kError);
     return;
   }
-  const plat::IniDocument file = plat::IniDocument::Parse(text);
-
-  std::vector<ImportedDevice> devices;
-  for (int mac = 0; mac <= kHighestMac; ++mac) {
-    const std::string section = SectionOf(mac);
-    if (!file.SectionExists(section)) continue;
-    ImportedDevice d;
-    d.mac = mac;
-    d.input_length = file.Value(section, "Input").value_or("0");
-    d.output_length = file.Value(section, "Output").value_or("0");
-    for (std::uint8_t kind = kPoll; kind <= kCyclic; ++kind) {
-      if (plat::StrToIntDef(file.Value(section, KindWord(kind)).value_or("0"), 0) != 0) d.kinds.push_back(kind);
-    }
-    if (!d.kinds.empty()) {
-      // The add command converts both lengths; a text that is no number stops
-      // the import here, with the conversion error, before anything changed.
-      plat::StrToInt(d.input_length);
-      plat::StrToInt(d.output_length);
-    }
-    devices.push_back(std::move(d));
-  }
+  const std::vector<ImportedDevice> devices = ReadEepromImport(text);
   // A file that would only clear the master is most likely not the file the
   // user meant (or one this program cannot read): say so and change nothing.
   if (devices.empty()) {
