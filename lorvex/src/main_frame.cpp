@@ -91,7 +91,16 @@ const afx::MessageMap* CMainFrame::GetMessageMap() const {
 
 afx::BOOL CMainFrame::PreCreateWindow(afx::CREATESTRUCT& cs) {
   if (!CFrameWnd::PreCreateWindow(cs)) return afx::FALSE;
-  // The window class is registered once per process; every viewer has its own.
+  // The window class is registered once per process (with icon 128);
+  // every viewer has its own.
+  static const bool registered = [] {
+    afx::WNDCLASSA wc;
+    wc.lpszClassName = kLorvexWindowClass;
+    wc.hIcon = afx::LoadIconPicture(kLorvexIconPicture);
+    wc.hIconSm = wc.hIcon;
+    return afx::AfxRegisterClass(&wc) != afx::FALSE;
+  }();
+  (void)registered;
   cs.lpszClass = kLorvexWindowClass;
   if (const CLorvexApp* app = LorvexApp()) {
     cs.cx = app->SizeX;
@@ -111,6 +120,8 @@ int CMainFrame::OnCreate(afx::CREATESTRUCT* cs) {
       !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) {
     return -1;
   }
+  m_paintTitle.Install(this, kAutoColor, kAutoColor, afx::TRUE);
+  m_paintTitle.SetColors(0, 0xFF8000, kAutoColor, kAutoColor, afx::TRUE);
   CLogoWnd::ShowLogo(this);
   return 0;
 }

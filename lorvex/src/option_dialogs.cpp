@@ -310,7 +310,7 @@ void COptionenSheet::WinHelp(std::uintptr_t, afx::UINT) {
 
 int COptionenSheet::OnCreate(afx::CREATESTRUCT* cs) {
   if (CPropertySheet::OnCreate(cs) == -1) return -1;
-  Painter.Install(this, -1, -1, afx::TRUE);
-  Painter.SetColors(0, 0xFF8000, -1, -1, afx::TRUE);
+  Painter.Install(this, kAutoColor, kAutoColor, afx::TRUE);
+  Painter.SetColors(0, 0xFF8000, kAutoColor, kAutoColor, afx::TRUE);
   return 0;
 }

@@ -110,11 +110,13 @@ TEST_F(OptionDialogs, TheSheetShowsItsThreePagesInOrderWithTheirTextsAndStartsOn
     EXPECT_EQ(std::string(MediaPage(sheet)->GetRuntimeClass()->m_lpszClassName), "CDlgMedium");
     EXPECT_TRUE(ColumnsPage(sheet)->GetRuntimeClass()->m_pfnCreateObject);
     EXPECT_FALSE(sheet.GetRuntimeClass()->m_pfnCreateObject);
-    EXPECT_EQ(sheet.Painter.Window(), sheet.Id());
-    EXPECT_EQ((std::vector<std::int32_t>{sheet.Painter.activeText_, sheet.Painter.inactiveText_,
-                                         sheet.Painter.activeLeft_, sheet.Painter.activeRight_,
-                                         sheet.Painter.inactiveLeft_, sheet.Painter.inactiveRight_}),
-              (std::vector<std::int32_t>{-1, -1, 0, 0xFF8000, -1, -1}));
+    // The gradient caption: hooked from creation, black to 0xFF8000 while active.
+    EXPECT_EQ(sheet.Painter.GetHookedWindow(), &sheet);
+    EXPECT_TRUE(sheet.CaptionPaintedByProgram());
+    afx::HBITMAP caption = sheet.Painter.GetCaptionBitmap(afx::TRUE);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->Pixel(0, 5), 0u);
+    EXPECT_EQ(caption->Pixel(caption->width - 1, 5), 0xFF8000u);
     EXPECT_EQ(sheet.GetDlgItem(afx::IDOK)->GetWindowText(), "OK");
     EXPECT_EQ(sheet.GetDlgItem(afx::ID_APPLY_NOW)->IsWindowEnabled(), afx::FALSE);
     ASSERT_NE(sheet.GetDlgItem(afx::IDHELP), nullptr);

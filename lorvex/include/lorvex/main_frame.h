@@ -3,11 +3,14 @@
 // with its flat tool bar, the status bar, and the geometry from the settings
 // and back into them when it goes.
 
+#include "lorvex/paint_title.h"
 #include "platform/afx/bars.h"
 #include "platform/afx/window.h"
 
 // The class trace senders find the viewer by.
 inline constexpr const char* kLorvexWindowClass = "Lorvex 230174";
+// The picture of the frame's icon (resource 128).
+inline constexpr const char* kLorvexIconPicture = "LorvexIcon";
 
 // A rebar as a control bar: its bands are made by a subclass.
 class CCoolBar : public afx::CControlBar {
@@ -62,12 +65,14 @@ class CMainFrame : public afx::CFrameWnd {
   const afx::MessageMap* GetMessageMap() const override;
 
   afx::CStatusBar& StatusBar() { return m_wndStatusBar; }
+  CPaintTitle& PaintTitle() { return m_paintTitle; }
   CLorvexCoolBar& CoolBar() { return m_wndCoolBar; }
 
  protected:
   int OnCreate(afx::CREATESTRUCT* cs);
 
  private:
+  CPaintTitle m_paintTitle;
   afx::CStatusBar m_wndStatusBar;
   CLorvexCoolBar m_wndCoolBar;
 };

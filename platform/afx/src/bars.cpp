@@ -96,7 +96,7 @@ CFrameWnd* CControlBar::GetParentFrame() const {
   return nullptr;
 }
 
-void CControlBar::DefaultHandler(plat::Message& m) {
+void CControlBar::WindowProcedure(plat::Message& m) {
   // What the rebar control itself answers; its owner's map comes first.
   if (IsReBar() && !GetMessageMap()->Find(EntryKind::kMessage, m.msg)) {
     if (m.msg == RB_INSERTBAND) {
@@ -109,7 +109,7 @@ void CControlBar::DefaultHandler(plat::Message& m) {
       return;
     }
   }
-  CWnd::DefaultHandler(m);
+  CWnd::WindowProcedure(m);
 }
 
 LRESULT CControlBar::OnSizeMessage(WPARAM, LPARAM) {

@@ -68,13 +68,13 @@ int CStatic::EdgeWidth() const {
 }
 
 
-void CStatic::DefaultHandler(plat::Message& m) {
+void CStatic::WindowProcedure(plat::Message& m) {
   if (m.msg == WM_LBUTTONUP && (Style & SS_NOTIFY) && !MapHandles(*this, m.msg)) {
     NotifyParent(*this, STN_CLICKED);
     m.result = 0;
     return;
   }
-  CWnd::DefaultHandler(m);
+  CWnd::WindowProcedure(m);
 }
 
 // ---------------------------------------------------------------- buttons
@@ -86,7 +86,7 @@ void CButton::SetCheck(int check) {
   Changed(plat::dfState);
 }
 
-void CButton::DefaultHandler(plat::Message& m) {
+void CButton::WindowProcedure(plat::Message& m) {
   if (m.msg == WM_LBUTTONUP && Kind() != BS_GROUPBOX && !MapHandles(*this, m.msg)) {
     const std::uint64_t self = Id();
     if (Kind() == BS_AUTOCHECKBOX) SetCheck(check_ == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
@@ -95,7 +95,7 @@ void CButton::DefaultHandler(plat::Message& m) {
     if (plat::Component::FromId(self)) m.result = 0;
     return;
   }
-  CWnd::DefaultHandler(m);
+  CWnd::WindowProcedure(m);
 }
 
 // ---------------------------------------------------------------- list boxes

@@ -2,8 +2,6 @@
 
 namespace afx {
 
-plat::TColor GetSysColor(int index) { return plat::ResolveColor(plat::SystemColor(index)); }
-
 CListView::CListView() {
   // Owned by the view: it goes when the view goes.
   auto* list = new CListCtrl(this);

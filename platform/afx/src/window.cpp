@@ -8,6 +8,10 @@
 
 namespace afx {
 
+// Which framework windows exist (window_procedure.cpp).
+void WindowCreated(CWnd* w);
+void WindowDestroyed(CWnd* w);
+
 namespace {
 plat::Application* Loop() { return plat::Application::Current(); }
 
@@ -31,9 +35,6 @@ constexpr std::uint32_t kDisabledStyle = 0x08000000;  // WS_DISABLED
 
 // The modifier keys of the key message being dispatched.
 std::uint8_t gKeyModifiers = 0;
-
-// Nominal sizes of what the window manager adds around a top-level frame.
-constexpr int kFrameBorder = 4, kFrameCaption = 23, kFrameMenuBar = 20;
 
 // Runs the command unless its state says disabled; answers whether it ran.
 bool SendEnabledCommand(CFrameWnd* frame, UINT id, bool queued) {
@@ -78,6 +79,7 @@ CWnd::CWnd() : plat::Window(nullptr) { Visible.Init(false); }
 
 CWnd::~CWnd() {
   timers_.clear();
+  WindowDestroyed(this);
   if (created_ && !destroying_) {
     destroying_ = true;
     for (std::uint64_t id : ChildWindowIds(*this)) {
@@ -113,13 +115,15 @@ BOOL CWnd::CreateEx(CREATESTRUCT cs) {
     loop->AddTopLevel(*this);
   }
   if (cs.style & kDisabledStyle) Enabled = false;
+  if (WNDCLASSA wc; GetClassInfoA(windowClass_, &wc)) smallIcon_ = wc.hIconSm ? wc.hIconSm : wc.hIcon;
   created_ = true;
+  WindowCreated(this);
   needsPaint_ = true;
   if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow();
     return FALSE;
   }
-  if (cs.style & WS_VISIBLE) Visible = true;
+  if (cs.style & WS_VISIBLE) ShowWindow(SW_SHOW);
   return TRUE;
 }
 
@@ -134,9 +138,15 @@ BOOL CWnd::DestroyWindow() {
   SendMessage(WM_NCDESTROY);
   Visible = false;
   created_ = false;
+  WindowDestroyed(this);
   if (topLevel_) {
     topLevel_ = false;
     if (plat::Application* loop = Loop()) loop->RemoveTopLevel(*this);
+  }
+  if (GetActiveWindow() == this) {
+    // The main window takes the activation back from a window that goes.
+    CWnd* main = AfxGetMainWnd();
+    SetActiveWindow(main && main != this && main->IsWindowCreated() && main->Visible ? main : nullptr);
   }
   if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
   PostNcDestroy();  // may delete this
@@ -153,12 +163,41 @@ void CWnd::GetWindowRect(RECT& rect) const {
 void CWnd::MoveWindow(int x, int y, int width, int height) {
   const bool resized = width != Width || height != Height;
   SetBounds(x, y, width, height);
-  if (resized && created_) SendMessage(WM_SIZE, SIZE_RESTORED, MakeLParam(ClientWidth, ClientHeight));
+  if (!resized || !created_) return;
+  const WPARAM kind = showState_ == SW_MINIMIZE ? SIZE_MINIMIZED : showState_ == SW_MAXIMIZE ? SIZE_MAXIMIZED : SIZE_RESTORED;
+  const std::uint64_t self = Id();
+  SendMessage(WM_SIZE, kind, MakeLParam(ClientWidth, ClientHeight));
+  if (plat::Component::FromId(self) && created_ && Visible) SendMessage(WM_NCPAINT, NCPAINT_WHOLE_WINDOW, 0);
 }
 
 BOOL CWnd::ShowWindow(int cmd) {
   const bool was = Visible;
+  const std::uint64_t self = Id();
+  const bool topLevel = !(Style & WS_CHILD);
+  if (cmd == SW_MINIMIZE || cmd == SW_MAXIMIZE || cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) {
+    const int want = cmd == SW_RESTORE ? SW_SHOWNORMAL : cmd;
+    if (want != showState_) {
+      const int before = showState_;
+      if (before == SW_SHOWNORMAL) GetWindowRect(normalRect_);
+      showState_ = want;
+      Changed(plat::dfState);
+      if (want == SW_MAXIMIZE && Loop()) {
+        MoveWindow(0, 0, Loop()->GetScreen()->Width, Loop()->GetScreen()->Height);
+      } else if (want == SW_SHOWNORMAL && before == SW_MAXIMIZE && normalRect_.Width() > 0) {
+        MoveWindow(normalRect_.left, normalRect_.top, normalRect_.Width(), normalRect_.Height());
+      }
+      if (!plat::Component::FromId(self)) return was ? TRUE : FALSE;
+    }
+  }
   Visible = cmd != SW_HIDE;
+  if (!plat::Component::FromId(self) || !created_) return was ? TRUE : FALSE;
+  if (Visible && topLevel && (Style & WS_CAPTION) == WS_CAPTION) {
+    if (!was) SendMessage(WM_NCPAINT, NCPAINT_WHOLE_WINDOW, 0);
+    // A window that shows (and is not minimised) becomes the active one.
+    if (plat::Component::FromId(self) && showState_ != SW_MINIMIZE && GetActiveWindow() != this) SetActiveWindow(this);
+  } else if (!Visible && GetActiveWindow() == this) {
+    SetActiveWindow(nullptr);
+  }
   return was ? TRUE : FALSE;
 }
 
@@ -228,6 +267,7 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     w->SetParent(parent);
   }
   created_ = true;
+  WindowCreated(this);
   needsPaint_ = true;
   Visible = old->Visible.Get();
   old->DestroyWindow();
@@ -292,6 +332,14 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CWnd::DefaultHandler(plat::Message& m) {
+  if (procedure_) {
+    m.result = procedure_(this, m.msg, m.wParam, m.lParam);
+    return;
+  }
+  WindowProcedure(m);
+}
+
+void CWnd::WindowProcedure(plat::Message& m) {
   if (m.msg == WM_COMMAND) {
     m.result = OnCommand(m.wParam, m.lParam) ? 0 : 1;
     return;
@@ -331,8 +379,7 @@ LRESULT CWnd::Default(plat::Message& m) {
     }
     return TRUE;
   }
-  plat::Window::DefaultHandler(m);
-  return m.result;
+  return DefWindowProcA(this, m.msg, m.wParam, m.lParam);
 }
 
 // ---------------------------------------------------------------- CView
@@ -433,9 +480,9 @@ CDocument* CFrameWnd::GetActiveDocument() const {
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle) {
   CDocument* doc = GetActiveDocument();
   if (addToTitle && doc && !doc->GetTitle().empty()) {
-    Text = doc->GetTitle() + " - " + title_;
+    SetWindowText(doc->GetTitle() + " - " + title_);
   } else {
-    Text = title_;
+    SetWindowText(title_);
   }
 }
 
@@ -482,11 +529,12 @@ void CFrameWnd::OnClose() {
 
 void CFrameWnd::PostNcDestroy() { Free(); }
 
-int CFrameWnd::FrameWidth() const { return (Style & WS_CHILD) ? 0 : 2 * kFrameBorder; }
+int CFrameWnd::FrameWidth() const { return (Style & WS_CHILD) ? 0 : 2 * GetSystemMetrics(SM_CXFRAME); }
 
 int CFrameWnd::FrameHeight() const {
   if (Style & WS_CHILD) return 0;
-  return 2 * kFrameBorder + kFrameCaption + (menu_->Items().empty() ? 0 : kFrameMenuBar);
+  return 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+         (menu_->Items().empty() ? 0 : GetSystemMetrics(SM_CYMENU));
 }
 
 UINT CFrameWnd::TranslateAccelerator(std::uint16_t key, std::uint8_t modifiers) const {

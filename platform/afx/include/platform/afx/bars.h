@@ -75,7 +75,6 @@ constexpr UINT RBBIM_STYLE = 0x0001, RBBIM_COLORS = 0x0002, RBBIM_CHILD = 0x0010
 constexpr UINT RBBS_FIXEDBMP = 0x0020;
 constexpr DWORD RBS_TOOLTIPS = 0x0100, RBS_VARHEIGHT = 0x0200, RBS_BANDBORDERS = 0x0400;
 constexpr DWORD CCS_NORESIZE = 0x0004, CCS_NOPARENTALIGN = 0x0008, CCS_NODIVIDER = 0x0040;
-constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD TBSTYLE_FLAT = 0x0800;
 
 struct REBARBANDINFO {
@@ -115,7 +114,7 @@ class CControlBar : public CWnd {
   const MessageMap* GetMessageMap() const override;
 
  protected:
-  void DefaultHandler(plat::Message& m) override;
+  void WindowProcedure(plat::Message& m) override;
   LRESULT OnSizeMessage(WPARAM, LPARAM);
   DWORD m_dwStyle = 0;
 

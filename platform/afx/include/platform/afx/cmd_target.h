@@ -72,7 +72,7 @@ constexpr std::uint32_t FWS_ADDTOTITLE = 0x00008000;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
 // ShowWindow commands.
-constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5;
+constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_MAXIMIZE = 3, SW_SHOW = 5, SW_MINIMIZE = 6, SW_RESTORE = 9;
 
 // WinHelp commands.
 constexpr UINT HELP_CONTEXT = 0x0001;

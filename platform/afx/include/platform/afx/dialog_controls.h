@@ -137,7 +137,7 @@ class CStatic : public CWnd {
  protected:
   int FrameWidth() const override { return 2 * EdgeWidth(); }
   int FrameHeight() const override { return 2 * EdgeWidth(); }
-  void DefaultHandler(plat::Message& m) override;
+  void WindowProcedure(plat::Message& m) override;
 };
 
 class CButton : public CWnd {
@@ -153,7 +153,7 @@ class CButton : public CWnd {
  protected:
   // A click (button down and up on it): an automatic check box changes its
   // mark, then the parent hears BN_CLICKED. A group frame does nothing.
-  void DefaultHandler(plat::Message& m) override;
+  void WindowProcedure(plat::Message& m) override;
 
  private:
   int check_ = BST_UNCHECKED;

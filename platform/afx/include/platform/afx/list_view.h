@@ -43,10 +43,6 @@ struct NMLVCUSTOMDRAW {
   int iSubItem = 0;
 };
 
-// System colour indexes and their values (from the desktop's palette).
-constexpr int COLOR_WINDOW = 5, COLOR_WINDOWTEXT = 8, COLOR_BTNFACE = 15, COLOR_BTNTEXT = 18;
-plat::TColor GetSysColor(int index);
-
 class CListView : public CView {
  public:
   CListView();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/afx/cmd_target.h"
+#include "platform/afx/gdi.h"
 #include "platform/afx/resources.h"
 #include "platform/ui/application.h"
 #include "platform/ui/canvas.h"
@@ -30,18 +31,13 @@ class CView;
 class CWnd;
 
 // WM_SIZE's parameters: the kind of change, the client size (width low, height high).
-constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2;
 inline LPARAM MakeLParam(int low, int high) {
   return static_cast<LPARAM>((static_cast<std::uint32_t>(high & 0xFFFF) << 16) | static_cast<std::uint32_t>(low & 0xFFFF));
 }
 inline int LoWord(LPARAM l) { return static_cast<int>(static_cast<std::uint32_t>(l) & 0xFFFF); }
 inline int HiWord(LPARAM l) { return static_cast<int>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
 
-struct RECT {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
 
 struct MSG {
   plat::Window* hwnd = nullptr;
@@ -68,6 +64,86 @@ struct CCreateContext {
   CDocument* m_pCurrentDoc = nullptr;
   CDocTemplate* m_pNewDocTemplate = nullptr;
 };
+
+// ---------------------------------------------------------------- window procedures
+constexpr UINT WF_STAYACTIVE = 0x0020;
+// Messages of the non-client area, activation and settings.
+constexpr UINT WM_ACTIVATE = 0x0006, WM_ENABLE = 0x000A, WM_SETTEXT = 0x000C, WM_WININICHANGE = 0x001A,
+               WM_SETTINGCHANGE = WM_WININICHANGE, WM_SETCURSOR = 0x0020, WM_GETICON = 0x007F, WM_SETICON = 0x0080,
+               WM_NCHITTEST = 0x0084, WM_NCPAINT = 0x0085, WM_NCACTIVATE = 0x0086, WM_NCMOUSEMOVE = 0x00A0,
+               WM_NCLBUTTONUP = 0x00A2, WM_NCLBUTTONDBLCLK = 0x00A3, WM_SYSCOMMAND = 0x0112, WM_INITMENU = 0x0116,
+               WM_QUERYNEWPALETTE = 0x030F, WM_PALETTECHANGED = 0x0311;
+constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1;
+// WM_SYSCOMMAND's commands.
+constexpr WPARAM SC_SIZE = 0xF000, SC_MOVE = 0xF010, SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030, SC_CLOSE = 0xF060,
+                 SC_RESTORE = 0xF120;
+// WM_NCHITTEST's answers.
+constexpr LRESULT HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTSYSMENU = 3, HTMENU = 5, HTMINBUTTON = 8,
+                  HTMAXBUTTON = 9, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14,
+                  HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20;
+constexpr std::uint32_t WS_EX_TOOLWINDOW = 0x00000080;
+// The WM_NCPAINT region that stands for the whole window.
+constexpr WPARAM NCPAINT_WHOLE_WINDOW = 1;
+
+// A window procedure: every message of a window passes through it.
+using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+constexpr int GWL_WNDPROC = -4, GWL_STYLE = -16, GWL_EXSTYLE = -20;
+constexpr int GCL_HICON = -14, GCL_HICONSM = -34;
+
+// The procedure every framework window starts with: the window's message
+// map and its class's own handling.
+LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Replaces the window's procedure; answers the one it had.
+WNDPROC SetWindowLongA(HWND window, int index, WNDPROC procedure);
+// GWL_STYLE and GWL_EXSTYLE: sets the bits, answers the old ones.
+LONG SetWindowLongA(HWND window, int index, LONG value);
+LONG GetWindowLongA(HWND window, int index);
+WNDPROC GetWindowProc(HWND window);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What the system does with a message nobody handled: the frame and the
+// caption of the non-client area, activation, text, hit-testing and the
+// caption's buttons and system commands.
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Whether the handle is a window that exists (never touches a dead one).
+BOOL IsWindow(HWND window);
+BOOL IsWindowEnabled(HWND window);
+BOOL IsIconic(HWND window);
+BOOL IsZoomed(HWND window);
+int GetWindowRect(HWND window, RECT* rect);
+// Copies at most size - 1 bytes and a zero; answers the bytes copied.
+int GetWindowTextA(HWND window, char* buffer, int size);
+// The active top-level window (none when the program is not the active one).
+HWND GetActiveWindow();
+// Makes the window active: the one that was is told WM_NCACTIVATE(FALSE),
+// this one WM_NCACTIVATE(TRUE). Answers the one that was.
+HWND SetActiveWindow(HWND window);
+BOOL SetForegroundWindow(HWND window);
+// The caption icon that the class gives its windows (GCL_HICONSM, GCL_HICON).
+std::uintptr_t GetClassLongA(HWND window, int index);
+// A window class: its name and icons. Windows created with the name take its icons.
+struct WNDCLASSA {
+  std::string lpszClassName;
+  HICON hIcon = nullptr;
+  HICON hIconSm = nullptr;
+};
+BOOL AfxRegisterClass(const WNDCLASSA* windowClass);
+BOOL GetClassInfoA(const std::string& name, WNDCLASSA* windowClass);
+
+// The message the thread's window procedure handles now (what Default
+// passes on), as the framework keeps it per thread.
+struct _AFX_THREAD_STATE {
+  struct {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    DWORD time = 0;
+    POINT pt;
+  } m_lastSentMsg;
+};
+_AFX_THREAD_STATE* AfxGetThreadState();
 
 // Offers a queue message to the application's PreTranslateMessage, then
 // delivers it unless that consumed it. Answers whether it was delivered.
@@ -97,13 +173,18 @@ class CWnd : public plat::Window, public CCmdTarget {
   // The window class name this window was created with (what senders look for).
   const std::string& GetWindowClass() const { return windowClass_; }
   UINT GetDlgCtrlID() const { return ctrlId_; }
-  void SetWindowText(const std::string& text) { Text = text; }
+  // WM_SETTEXT once the window is made (its procedure may look at it).
+  void SetWindowText(const std::string& text);
   std::string GetWindowText() const { return Text; }
   void GetWindowRect(RECT& rect) const;
   // A new size is told to the window with WM_SIZE (its new client size).
   void MoveWindow(int x, int y, int width, int height);
   void ModifyStyle(std::uint32_t remove, std::uint32_t add) { Style = (Style & ~remove) | add; }
+  // SW_HIDE, SW_SHOW, SW_SHOWNORMAL, SW_MINIMIZE, SW_MAXIMIZE, SW_RESTORE. A
+  // top-level window with a caption that shows becomes the active window.
   BOOL ShowWindow(int cmd);
+  bool Minimised() const { return showState_ == SW_MINIMIZE; }
+  bool Maximised() const { return showState_ == SW_MAXIMIZE; }
   BOOL IsWindowVisible() const { return Showing(); }
   BOOL EnableWindow(BOOL enable = TRUE);
   BOOL IsWindowEnabled() const { return Enabled ? TRUE : FALSE; }
@@ -147,8 +228,31 @@ class CWnd : public plat::Window, public CCmdTarget {
 
   const MessageMap* GetMessageMap() const override;
 
+  // The whole window's surface (non-client area included) that GetWindowDC
+  // draws on; none while the window is not made or has no area.
+  GdiBitmap* NonClientSurface();
+  // What was drawn on it, for a backend (none when nothing ever was).
+  const GdiBitmap* NonClientPicture() const { return nonClient_.get(); }
+  // Called when a window DC is released: the backend shows it again.
+  void NonClientPainted();
+  // Whether the program paints the caption itself: the last non-client
+  // painting of the system left the caption out. A backend then shows the
+  // window without the window manager's decoration.
+  bool CaptionPaintedByProgram() const { return ownCaption_; }
+  void SetCaptionPaintedByProgram(bool own);
+  HICON GetSmallIcon() const { return smallIcon_; }
+  // Whether the system takes the window for active (its last WM_NCACTIVATE).
+  bool SystemActive() const { return systemActive_; }
+  // The framework's window flags (WF_STAYACTIVE: its caption always looks active).
+  UINT m_nFlags = 0;
+
  protected:
-  void DefaultHandler(plat::Message& m) override;
+  // Passes every message to the window's procedure (AfxWndProc unless the
+  // window is subclassed).
+  void DefaultHandler(plat::Message& m) final;
+  // The window's own handling of a message (what AfxWndProc runs): the
+  // message map, the class's own behaviour, then Default.
+  virtual void WindowProcedure(plat::Message& m);
   // Called last when the window is destroyed; frames and views delete themselves here.
   virtual void PostNcDestroy() {}
   // The default answer to a message no map entry took.
@@ -167,6 +271,20 @@ class CWnd : public plat::Window, public CCmdTarget {
   bool destroying_ = false;
   bool needsPaint_ = false;
   std::unique_ptr<plat::TBitmap> surface_;
+  std::shared_ptr<GdiBitmap> nonClient_;
+  WNDPROC procedure_ = nullptr;  // none: AfxWndProc
+  bool ownCaption_ = false;
+  int showState_ = SW_SHOWNORMAL;
+  RECT normalRect_;
+  HICON smallIcon_ = nullptr;
+  friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend WNDPROC SetWindowLongA(HWND, int, WNDPROC);
+  friend WNDPROC GetWindowProc(HWND);
+  bool systemActive_ = false;       // the state the system last drew the caption in
+  bool visibleBitCleared_ = false;  // WS_VISIBLE cleared by SetWindowLongA while shown
+  friend LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM);
+  friend LONG GetWindowLongA(HWND, int);
+  friend LONG SetWindowLongA(HWND, int, LONG);
   bool topLevel_ = false;
   std::string windowClass_;
   UINT ctrlId_ = 0;
