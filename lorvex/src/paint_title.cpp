@@ -271,9 +271,13 @@ void CPaintTitle::PaintGradient(afx::BOOL active, afx::HDC dc, int width, int he
 afx::HBITMAP CPaintTitle::GetCaptionBitmap(afx::BOOL active) {
   if (!m_hWnd) return nullptr;
   const afx::RECT caption = GetCaptionRect();
-  if (!(caption == m_rcCaption)) {
+  // The maximise button shows the restore glyph while maximised: a window
+  // maximised to the size it had needs new bitmaps too.
+  const bool zoomed = afx::IsZoomed(m_hWnd) != afx::FALSE;
+  if (!(caption == m_rcCaption) || zoomed != m_bZoomed) {
     DeleteBitmaps();
     m_rcCaption = caption;
+    m_bZoomed = zoomed;
   }
   afx::HBITMAP& bitmap = active ? m_hActive : m_hInactive;
   if (bitmap) return bitmap;

@@ -74,6 +74,7 @@ class CPaintTitle : public CMsgHook {
   afx::HFONT m_hSysFont = nullptr, m_hCaptionFont = nullptr;
   afx::BOOL m_bActive = afx::FALSE;
   afx::RECT m_rcCaption;
+  bool m_bZoomed = false;  // the maximised state the bitmaps show
   afx::HBITMAP m_hInactive = nullptr, m_hActive = nullptr;
   // Gone with this object: a message passed on may destroy the window and
   // its owner with it, painter included.

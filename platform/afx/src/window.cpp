@@ -115,7 +115,6 @@ BOOL CWnd::CreateEx(CREATESTRUCT cs) {
     loop->AddTopLevel(*this);
   }
   if (cs.style & kDisabledStyle) Enabled = false;
-  if (WNDCLASSA wc; GetClassInfoA(windowClass_, &wc)) smallIcon_ = wc.hIconSm ? wc.hIconSm : wc.hIcon;
   created_ = true;
   WindowCreated(this);
   needsPaint_ = true;
