@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "dialog_views.h"
+#include "painted_caption.h"
 #include "platform/afx/dialog.h"
 #include "window_view.h"
 
@@ -46,7 +47,12 @@ class DialogWidget : public QWidget {
   DialogWidget(QtBackend& b, std::uint64_t id) : QWidget(nullptr, Qt::Dialog), backend_(b), id_(id) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    client = new QWidget(this);
+    caption = new PaintedCaption(b, id, this);
   }
+  // Where the controls go: the whole widget, or within the painted frame.
+  QWidget* client;
+  PaintedCaption* caption;  // owned by the widget
 
  protected:
   // The window manager may close any window: the dialog decides (Cancel).
@@ -107,6 +113,12 @@ class DialogView : public WindowView {
     return new DialogWidget(b, c.Id());
   }
   bool TopLevel() const { return dynamic_cast<DialogWidget*>(widget_.data()) != nullptr; }
+  DialogWidget* Top() const { return dynamic_cast<DialogWidget*>(widget_.data()); }
+
+ public:
+  QWidget* ChildContainer() const override { return Top() ? Top()->client : Widget(); }
+
+ protected:
 
   void Place(plat::Window& w) override {
     if (TopLevel()) {
@@ -125,12 +137,27 @@ class DialogView : public WindowView {
       WindowView::SyncGeometry(w);
       return;
     }
-    widget_->setFixedSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    ApplyFrame(static_cast<afx::CWnd&>(w));
     if (QGuiApplication::platformName() != "wayland") widget_->move(w.Left, w.Top);
+  }
+
+  // The client size, or with a painted caption the whole window with the
+  // controls inside its frame.
+  void ApplyFrame(afx::CWnd& w) {
+    DialogWidget* top = Top();
+    const QSize client(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    if (top->caption->Sync(w)) {
+      top->setFixedSize(client + top->caption->FrameDelta());
+      top->client->setGeometry(top->caption->ClientArea());
+    } else {
+      top->setFixedSize(client);
+      top->client->setGeometry(0, 0, client.width(), client.height());
+    }
   }
 
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {
     if (!TopLevel()) return;
+    if (flags & (dfCreated | dfAppearance | dfContent | dfState | dfGeometry)) ApplyFrame(static_cast<afx::CWnd&>(w));
     if (flags & (dfCreated | dfText)) {
       widget_->setWindowTitle(ToQString(w.Text));
       widget_->setObjectName(QString::fromLatin1(w.ClassName()));

@@ -15,6 +15,7 @@
 #include <map>
 
 #include "gui/frame_rendering.h"
+#include "painted_caption.h"
 #include "dialog_views.h"
 #include "pictures.h"
 #include "platform/afx/bars.h"
@@ -78,6 +79,7 @@ class FrameView : public TypedView<FrameWidget> {
     Get()->onClose = [backend, id] { Act<afx::CWnd>(*backend, id, [](afx::CWnd* w) { person::Close(w); }); };
     Get()->onResize = [this] { Resized(); };
     Get()->onMove = [this] { Moved(); };
+    caption_ = new PaintedCaption(b, id_, Get());
   }
 
   QWidget* ChildContainer() const override { return client_; }
@@ -99,6 +101,7 @@ class FrameView : public TypedView<FrameWidget> {
 
   void SyncGeometry(plat::Window& w) override {
     client_size_ = QSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    caption_->Sync(static_cast<afx::CWnd&>(w));
     ApplySize();
     if (CanPlaceWindows()) Get()->move(w.Left, w.Top);
   }
@@ -115,6 +118,10 @@ class FrameView : public TypedView<FrameWidget> {
       ApplySize();
     }
     if (flags & (dfCreated | dfStructure | dfState)) UpdateActions(frame);
+    if (flags & (dfCreated | dfAppearance | dfContent | dfState)) {
+      const bool was = caption_->On();
+      if (caption_->Sync(frame) != was) ApplySize();
+    }
   }
 
   void SyncVisibility(plat::Window& w) override {
@@ -132,12 +139,24 @@ class FrameView : public TypedView<FrameWidget> {
   int MenuHeight() const { return bar_->actions().isEmpty() ? 0 : bar_->sizeHint().height(); }
 
   void ApplySize() {
-    Get()->resize(client_size_.width(), client_size_.height() + MenuHeight());
+    // A painted caption: the widget is the whole window, frame and all.
+    if (caption_->On()) Get()->resize(client_size_ + caption_->FrameDelta());
+    else Get()->resize(client_size_.width(), client_size_.height() + MenuHeight());
     Layout();
   }
 
   void Layout() {
     FrameWidget* q = Get();
+    if (caption_->On()) {
+      const QRect menu = caption_->MenuArea();
+      bar_->setVisible(!bar_->actions().isEmpty() && menu.height() > 0);
+      bar_->setGeometry(menu);
+      const QSize delta = caption_->FrameDelta();
+      const QRect client = caption_->ClientArea();
+      client_->setGeometry(client.x(), client.y(), std::max(0, q->width() - delta.width()),
+                           std::max(0, q->height() - delta.height()));
+      return;
+    }
     const int mh = MenuHeight();
     bar_->setVisible(mh > 0);
     bar_->setGeometry(0, 0, q->width(), mh);
@@ -147,7 +166,8 @@ class FrameView : public TypedView<FrameWidget> {
   // A person (or the window manager) gave the window another size.
   void Resized() {
     Layout();
-    const QSize client(Get()->width(), std::max(0, Get()->height() - MenuHeight()));
+    const QSize client = caption_->On() ? (Get()->size() - caption_->FrameDelta()).expandedTo(QSize(0, 0))
+                                        : QSize(Get()->width(), std::max(0, Get()->height() - MenuHeight()));
     if (client == client_size_) return;
     client_size_ = client;
     Act<afx::CWnd>(backend_, id_, [client](afx::CWnd* w) { person::Resize(w, client.width(), client.height()); });
@@ -238,6 +258,7 @@ class FrameView : public TypedView<FrameWidget> {
 
   QWidget* client_ = nullptr;
   QMenuBar* bar_ = nullptr;
+  PaintedCaption* caption_ = nullptr;  // owned by the widget
   QSize client_size_;
   std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
   std::vector<QPointer<QMenu>> menus_;

@@ -435,6 +435,25 @@ void BitBtnHelp(QPainter& p, const QRectF& r) {
   p.drawText(r, Qt::AlignCenter, "?");
 }
 
+// The viewer's icon (resource 128): a list of coloured trace lines in a window.
+void LorvexIcon(QPainter& p, const QRectF& r) {
+  p.setRenderHint(QPainter::Antialiasing);
+  const double s = std::min(r.width(), r.height()) / 16.0;
+  p.translate(r.topLeft());
+  p.scale(s, s);
+  p.setPen(QPen(kInk, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(1.5, 1.5, 13, 13));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(40, 80, 170));
+  p.drawRect(QRectF(2, 2, 12, 3));
+  const QColor lines[] = {QColor(200, 30, 30), QColor(30, 140, 40), QColor(30, 60, 200)};
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(lines[i]);
+    p.drawRect(QRectF(4, 7 + 2.5 * i, 8 - 2 * (i % 2), 1.5));
+  }
+}
+
 // Tool bar 128 of the viewer, one 16 x 15 image per button: save as, print,
 // clear the list, start, stop, about.
 void LorvexToolBar(QPainter& p, const QRectF&) {
@@ -761,6 +780,7 @@ const std::vector<PictureEntry> kTable = {
     {"BUS_HLine", 845, 13, BusHLine},
     {"BUS_VLine", 14, 285, BusVLine},
     {"LorvexToolBar", 96, 15, LorvexToolBar},
+    {"LorvexIcon", 16, 16, LorvexIcon},
     {"LORVEX_BITMAP_138", 105, 227, PageColumns},
     {"LORVEX_BITMAP_139", 105, 227, PageColours},
     {"LORVEX_BITMAP_140", 105, 227, PageMedia},
