@@ -83,7 +83,10 @@ bool PaintedCaption::Sync(afx::CWnd& w) {
   if (want != on_) {
     on_ = want;
     const bool shown = top->isVisible();
-    top->setWindowFlag(Qt::FramelessWindowHint, want);
+    // Only the window's kind and no decoration: hints for the window
+    // manager's buttons would bring its decoration back.
+    if (want) decorated_ = top->windowFlags();
+    top->setWindowFlags(want ? (top->windowType() | Qt::FramelessWindowHint) : decorated_);
     if (shown) top->show();  // new flags take effect on a window shown anew
   }
   origin_ = QPoint(w.Left, w.Top);

@@ -50,6 +50,7 @@ class PaintedCaption : public QObject {
   std::uint64_t id_;
   QPointer<QWidget> top_;
   bool on_ = false;
+  Qt::WindowFlags decorated_;  // the flags with the window manager's decoration
   QRect client_, menu_;
   QSize delta_;
   QPoint origin_;  // the window's place as the core knows it

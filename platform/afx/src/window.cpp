@@ -75,7 +75,13 @@ short GetKeyState(int virtualKey) {
 }
 
 // ---------------------------------------------------------------- CWnd
-CWnd::CWnd() : plat::Window(nullptr) { Visible.Init(false); }
+CWnd::CWnd() : plat::Window(nullptr) {
+  Visible.Init(false);
+  // The window hears of being enabled or disabled (a modal window's owner).
+  Enabled.SetHook([this] {
+    if (created_ && !destroying_) SendMessage(WM_ENABLE, Enabled ? TRUE : FALSE, 0);
+  });
+}
 
 CWnd::~CWnd() {
   timers_.clear();
@@ -142,11 +148,7 @@ BOOL CWnd::DestroyWindow() {
     topLevel_ = false;
     if (plat::Application* loop = Loop()) loop->RemoveTopLevel(*this);
   }
-  if (GetActiveWindow() == this) {
-    // The main window takes the activation back from a window that goes.
-    CWnd* main = AfxGetMainWnd();
-    SetActiveWindow(main && main != this && main->IsWindowCreated() && main->Visible ? main : nullptr);
-  }
+  if (GetActiveWindow() == this) ActivateMainWindowInstead();
   if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
   PostNcDestroy();  // may delete this
   return TRUE;
@@ -195,7 +197,7 @@ BOOL CWnd::ShowWindow(int cmd) {
     // A window that shows (and is not minimised) becomes the active one.
     if (plat::Component::FromId(self) && showState_ != SW_MINIMIZE && GetActiveWindow() != this) SetActiveWindow(this);
   } else if (!Visible && GetActiveWindow() == this) {
-    SetActiveWindow(nullptr);
+    ActivateMainWindowInstead();
   }
   return was ? TRUE : FALSE;
 }
@@ -282,6 +284,12 @@ plat::TCanvas* CWnd::Surface() {
 
 void CWnd::WinHelp(std::uintptr_t data, UINT cmd) {
   if (CWinApp* app = AfxGetApp()) app->WinHelp(data, cmd);
+}
+
+void CWnd::ActivateMainWindowInstead() {
+  // The main window takes the activation back from a window that goes.
+  CWnd* main = AfxGetMainWnd();
+  SetActiveWindow(main && main != this && main->IsWindowCreated() && main->Visible ? main : nullptr);
 }
 
 CWnd* CWnd::GetParentWnd() const { return dynamic_cast<CWnd*>(GetParent()); }

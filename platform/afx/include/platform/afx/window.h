@@ -267,6 +267,7 @@ class CWnd : public plat::Window, public CCmdTarget {
 
  private:
   friend class CFrameWnd;
+  void ActivateMainWindowInstead();
   bool created_ = false;
   bool destroying_ = false;
   bool needsPaint_ = false;
