@@ -87,6 +87,3 @@ class CLorvexApp : public afx::CWinApp {
 // or it is another program's).
 CLorvexApp* LorvexApp();
 
-// Records the viewer as an installed component of the suite in the current
-// user's registry; path null means the running program. Always true.
-bool RegisterInstalledComponent(const std::string& component, const char* description, const char* path);
