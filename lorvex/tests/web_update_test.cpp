@@ -253,3 +253,142 @@ TEST(AgentTexts, SettersCopyBoundedTextsAndRefuseNull) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the command
+#include "lorvex/update_check.h"
+#include "platform/shell.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+std::vector<plat::Window*> ProgressWindows() {
+  std::vector<plat::Window*> found;
+  for (plat::Window* w : plat::Application::Current()->TopLevelWindows()) {
+    if (std::string(w->ClassName()) == "CDlgUpdateProgress") found.push_back(w);
+  }
+  return found;
+}
+
+class Check : public Viewer {
+ protected:
+  void SetUp() override { Start(); }
+  void TearDown() override { End(); }
+  // The server answers with this version file; the viewer asks it.
+  void Serve(HttpReply reply) {
+    server.emplace(std::move(reply));
+    serverEnv.emplace(kUpdateServerVariable, server->Base().c_str());
+  }
+  // The box the check shows, which must find the progress window gone and
+  // the hourglass still on.
+  plat::testing::BoxExpectation& ExpectReport(const std::string& text, unsigned flags) {
+    return ui.ExpectBox(text)
+        .Caption("Checking web for new version...")
+        .Flags(flags)
+        .While([] {
+          EXPECT_TRUE(ProgressWindows().empty());
+          EXPECT_EQ(plat::Application::Current()->GetScreen()->Cursor, plat::crHourGlass);
+        });
+  }
+  void Choose() {
+    EXPECT_TRUE(afx::person::ChooseCommand(Frame(), ID_CHECK_VERSION));
+    EXPECT_EQ(plat::Application::Current()->GetScreen()->Cursor, plat::crDefault);
+  }
+
+  NoProxy noProxy;
+  std::optional<HttpServer> server;
+  std::optional<ScopedEnv> serverEnv;
+  std::vector<std::string> opened;
+  plat::ScopedAddressOpener opener{[this](const std::string& a) {
+    opened.push_back(a);
+    return plat::kShellStarted;
+  }};
+};
+
+const std::string kNewText =
+    "A new version of Lorvex is available.\n\nDetails:\nVersion: \t1.4.2\nDate: \t01.02.2027\nSize: \t1,2 MB\n\n"
+    "Would you like to go to the Orrindale website ?";
+
+std::string FileWithInfo(const std::string& version, const std::string& info) {
+  return VersionFile(version) + "INFO=" + info + "\r\n";
+}
+
+TEST_F(Check, TheCommandIsOnTheMenuAndEnabled) {
+  EXPECT_TRUE(Frame()->UpdateCommandState(ID_CHECK_VERSION).enabled);
+  EXPECT_EQ(Frame()->GetMenu().GetMenuState(ID_CHECK_VERSION) & (afx::MF_GRAYED | afx::MF_DISABLED), 0u);
+}
+
+TEST_F(Check, YesOnANewVersionOpensItsPageAndNoOpensNothing) {
+  Serve({200, FileWithInfo("1.4.2", "https://orrindale.example/lorvex")});
+  ExpectReport(kNewText, plat::MB_YESNO).Answer(plat::IDYES);
+  Choose();
+  EXPECT_EQ(opened, std::vector<std::string>{"https://orrindale.example/lorvex"});
+
+  ExpectReport(kNewText, plat::MB_YESNO).Answer(plat::IDNO);
+  Choose();
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_EQ(server->Requests().size(), 2u);
+}
+
+TEST_F(Check, AnInformationPageThatIsNoWebAddressIsNeverOpened) {
+  for (const char* info : {"file:///etc/passwd", "/usr/bin/xterm", "-e sh", "javascript:alert(1)",
+                           "mailto:a@b.example", "", "HTTP://ORRINDALE.EXAMPLE/"}) {
+    Serve({200, FileWithInfo("1.4.2", info)});
+    ExpectReport(kNewText, plat::MB_YESNO).Answer(plat::IDYES);
+    Choose();
+  }
+  EXPECT_EQ(opened, std::vector<std::string>{"HTTP://ORRINDALE.EXAMPLE/"});
+}
+
+TEST_F(Check, NoNewerVersionAndFailuresHaveTheirBoxes) {
+  for (const char* version : {"1.4.1", "1.3.9", "1.4.1.0.0.9", "1.x", ""}) {
+    Serve({200, VersionFile(version)});
+    ExpectReport("Sorry, no new version available.", plat::MB_OK);
+    Choose();
+  }
+  Serve({200, ""});
+  ExpectReport("Sorry, no new version available.", plat::MB_OK);
+  Choose();
+  const std::string failed =
+      "An error occured while checking version or while attempting to go online. Please go online manually and try "
+      "again.";
+  for (int status : {404, 500}) {
+    Serve({status, VersionFile("9.9")});
+    ExpectReport(failed, plat::MB_OK);
+    Choose();
+  }
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(Check, WithoutItsOwnVersionTheCheckFailsAndAsksNoServer) {
+  Serve({200, VersionFile("9.9")});
+  app->m_hInstance = ::dlopen("libc.so.6", RTLD_NOW);
+  ASSERT_NE(app->m_hInstance, nullptr);
+  ExpectReport("An error occured while checking version or while attempting to go online. Please go online manually "
+               "and try again.",
+               plat::MB_OK);
+  Choose();
+  EXPECT_TRUE(server->Requests().empty());
+}
+
+TEST_F(Check, TheProgressWindowShowsEachStage) {
+  CDlgUpdateProgress dlg(Frame());
+  ASSERT_TRUE(dlg.Create(IDD_UPDATE_PROGRESS, Frame()));
+  EXPECT_EQ(dlg.GetWindowText(), "Checking WWW for new version");
+  EXPECT_EQ(dlg.GetDlgItemText(IDC_UPDATE_STATUS), "") << "the template's \"Static\" gives way";
+  dlg.m_ctlProgress.SetRange32(0, 3);
+  dlg.m_ctlProgress.SetStep(1);
+  const char* texts[] = {"Connecting...", "Initiating...", "Retrieving data from server...", "Analyzing data..."};
+  for (int stage = 0; stage < 4; ++stage) {
+    EXPECT_TRUE(CDlgUpdateProgress::OnAgentProgress(stage, &dlg));
+    EXPECT_EQ(dlg.GetDlgItemText(IDC_UPDATE_STATUS), texts[stage]);
+    if (stage < 3) {
+      EXPECT_EQ(dlg.m_ctlProgress.GetPos(), stage + 1);
+    }
+  }
+  EXPECT_TRUE(CDlgUpdateProgress::OnAgentProgress(7, &dlg));
+  EXPECT_EQ(dlg.GetDlgItemText(IDC_UPDATE_STATUS), "Analyzing data...");
+  EXPECT_TRUE(CDlgUpdateProgress::OnAgentProgress(1, nullptr));
+  dlg.DestroyWindow();
+}
+
+}  // namespace

@@ -71,6 +71,9 @@ class CLorvexApp : public afx::CWinApp {
   void OnAppAbout();
   void OnHelp();
   void OnHelpTopic5();
+  // The web version check: fetches the server's version file and tells the
+  // person (report) whether a newer viewer exists; on request opens its page.
+  void CheckForNewVersion(afx::CWnd* parent, bool mayNotDial, bool report);
 
   // The settings of channel id (1 to 30).
   TraceIdSettings& Channel(int id) { return IdSettings[id - 1]; }
