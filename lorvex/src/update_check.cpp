@@ -88,6 +88,8 @@ bool CDlgUpdateProgress::OnAgentProgress(int stage, void* window) {
   if (dlg && stage >= 0 && stage < 4) {
     dlg->m_strStatus = LoadText(kStageTexts[stage]);
     dlg->UpdateData(afx::FALSE);
+    // The check holds the loop: the window shows its stage now.
+    dlg->UpdateWindow();
   }
   return true;
 }
