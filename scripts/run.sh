@@ -10,11 +10,12 @@
 #
 # Without one it runs everything under Xvfb with a scripted person in place
 # of you (kestrum_demo: kestrum's own code, choosing "PCI", activating the
-# board, showing the I/O monitor, exiting), then the viewer with one
-# (lorvex_demo: the display selection and each page of the options sheet,
-# a column and a colour changed), and writes pictures to a folder it names:
-# build/run/screenshots/<time>, or the folder given as the first argument.
-# It ends by itself within a few seconds.
+# board, searching the network and filling the scan list, the I/O monitor, an
+# attribute read, the debug window, the about box, exiting), then the viewer
+# with one (lorvex_demo: the display selection and each page of the options
+# sheet, a column and a colour changed), and writes pictures to a folder it
+# names: build/run/screenshots/<time>, or the folder given as the first
+# argument. It ends by itself within half a minute.
 #
 # Usage: scripts/run.sh [FOLDER]     (JOBS=n limits the parallel build)
 set -euo pipefail

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +103,21 @@ void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
       guard->accept();
     });
   };
+}
+
+std::optional<std::string> OpenBoxText() {
+  QtBackend* backend = CurrentQtBackend();
+  QMessageBox* box = backend ? backend->OpenBox() : nullptr;
+  if (!box) return std::nullopt;
+  return box->text().toStdString();
+}
+
+bool PressOpenBoxDefault() {
+  QtBackend* backend = CurrentQtBackend();
+  QMessageBox* box = backend ? backend->OpenBox() : nullptr;
+  if (!box || !box->defaultButton()) return false;
+  box->defaultButton()->click();
+  return true;
 }
 
 }  // namespace gui

@@ -4,6 +4,7 @@
 // nothing here exposes Qt to them.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -42,5 +43,12 @@ bool SaveScreenPicture(const std::string& path);
 // answered, a moment after it shows, with this colour (0x00BBGGRR), after a
 // picture of the whole screen went to path (none when empty).
 void AnswerNextColorDialog(std::uint32_t color, const std::string& path);
+
+// For a scripted person: the text of the message box on screen now, or
+// nothing when none is open (or Qt does not show the program).
+std::optional<std::string> OpenBoxText();
+// Presses the open message box's default button, as Enter does; false when
+// no box is open.
+bool PressOpenBoxDefault();
 
 }  // namespace gui
