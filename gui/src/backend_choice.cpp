@@ -7,8 +7,10 @@
 #include <QScreen>
 #include <QTimer>
 #include <QFileInfo>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +120,22 @@ bool PressOpenBoxDefault() {
   if (!box || !box->defaultButton()) return false;
   box->defaultButton()->click();
   return true;
+}
+
+bool SaveScreenPicture(const std::string& path) {
+  if (!CurrentQtBackend()) return false;
+  plat::Application::Current()->Flush();
+  // What was just mirrored is painted now, not on the loop's next turn (which
+  // could run the program's own events here).
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) w->repaint();
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+  if (picture.isNull()) return false;
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return picture.save(file, "PNG");
 }
 
 }  // namespace gui
