@@ -71,18 +71,6 @@ bool SaveScreenshot(plat::Window& window, const std::string& path) {
   return w->grab().save(file, "PNG");
 }
 
-bool SaveScreenPicture(const std::string& path) {
-  QtBackend* backend = CurrentQtBackend();
-  if (!backend) return false;
-  plat::Application::Current()->Flush();
-  QCoreApplication::processEvents();  // what was just mirrored is painted
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return false;
-  const QString file = QString::fromStdString(path);
-  QDir().mkpath(QFileInfo(file).absolutePath());
-  return screen->grabWindow(0).save(file, "PNG");
-}
-
 void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
   QtBackend* backend = CurrentQtBackend();
   if (!backend) return;

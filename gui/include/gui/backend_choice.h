@@ -34,11 +34,6 @@ bool ShownByQt();
 // be written.
 bool SaveScreenshot(plat::Window& window, const std::string& path);
 
-// Writes a PNG of the whole screen (everything shown, every window on it),
-// with what changed in the core mirrored first. False when Qt does not show
-// the program or the file could not be written.
-bool SaveScreenPicture(const std::string& path);
-
 // For a scripted person: the next colour dialog the backend shows is
 // answered, a moment after it shows, with this colour (0x00BBGGRR), after a
 // picture of the whole screen went to path (none when empty).
