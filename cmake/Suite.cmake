@@ -29,7 +29,11 @@ endfunction()
 
 # suite_version_block(target): the version block (platform/version_info.h)
 # built from SUITE_VERSION into the target's binary.
+# A target that is not built (tests turned off) is left alone.
 function(suite_version_block target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
   set(src ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_block.cpp)
   file(CONFIGURE OUTPUT ${src} @ONLY CONTENT [=[
 // Generated from SUITE_VERSION; do not edit.
