@@ -15,8 +15,7 @@
 # with one (lorvex_demo: the display selection and each page of the options
 # sheet, a column and a colour changed), and writes pictures of the windows
 # and of the whole screen to a folder it names: build/run/screenshots/<time>,
-# or the folder given as the first argument. It ends by itself within half a
-# minute.
+# or the folder given as the first argument. It ends by itself within a minute.
 #
 # Usage: scripts/run.sh [FOLDER]     (JOBS=n limits the parallel build)
 set -euo pipefail

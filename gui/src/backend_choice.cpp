@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,11 +84,7 @@ void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
     QTimer::singleShot(500, [guard, colour, picture] {
       if (!guard) return;
       guard->setCurrentColor(ToQColor(colour));
-      if (!picture.empty()) {
-        QCoreApplication::processEvents();
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen && screen->grabWindow(0).save(QString::fromStdString(picture), "PNG")) std::printf("%s\n", picture.c_str());
-      }
+      if (!picture.empty() && SaveScreenPicture(picture)) std::printf("%s\n", picture.c_str());
       guard->accept();
     });
   };

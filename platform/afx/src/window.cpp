@@ -220,6 +220,8 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
   Enabled = old->Enabled.Get();
   Font->Assign(*old->Font);
   TakeOver(*old);
+  // Bound to this dialog before (an earlier run): it takes the new place.
+  if (GetParent() == parent) SetParent(nullptr);
   SetParent(parent);
   for (plat::Window* w : after) {
     w->SetParent(nullptr);

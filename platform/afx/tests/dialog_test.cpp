@@ -230,6 +230,13 @@ TEST_F(Dialogs, ControlsNotifyTheirParentOfWhatAPersonDoesOnly) {
   });
   EXPECT_EQ(dlg.DoModal(), afx::IDCANCEL);
   EXPECT_EQ(Log(), (std::vector<std::string>{"sel 2", "check 1", "check 0"}));
+  // Run again, the bound list takes its place in the new window.
+  ui.ExpectModalWindow("Probe", [&](plat::Window&) {
+    EXPECT_EQ(dlg.Controls(7), &dlg.checks);
+    EXPECT_EQ(dlg.checks.GetCount(), 2);
+    dlg.EndDialog(afx::IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), afx::IDOK);
 }
 
 TEST_F(Dialogs, EnterPressesTheDefaultButtonAndTheCloseBoxCancels) {
