@@ -70,6 +70,8 @@ class CMainFrame : public afx::CFrameWnd {
 
  protected:
   int OnCreate(afx::CREATESTRUCT* cs);
+  // "Auf neue &Version prüfen": the application's web version check.
+  void OnCheckForNewVersion();
 
  private:
   CPaintTitle m_paintTitle;
