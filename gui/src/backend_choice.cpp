@@ -1,14 +1,21 @@
 #include "gui/backend_choice.h"
 
+#include <QColorDialog>
 #include <QDir>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "convert.h"
 #include "platform/ui/application.h"
 #include "qt_backend.h"
 
@@ -75,6 +82,42 @@ bool PressOpenBoxDefault() {
   if (!box || !box->defaultButton()) return false;
   box->defaultButton()->click();
   return true;
+}
+
+bool SaveScreenPicture(const std::string& path) {
+  QtBackend* backend = CurrentQtBackend();
+  if (!backend) return false;
+  plat::Application::Current()->Flush();
+  QCoreApplication::processEvents();  // what was just mirrored is painted
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return false;
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return screen->grabWindow(0).save(file, "PNG");
+}
+
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
+  QtBackend* backend = CurrentQtBackend();
+  if (!backend) return;
+  backend->dialogShown = [backend, color, path](QWidget* shown) {
+    // Answers once: the seam goes (and this function with it) before anything else.
+    const std::uint32_t colour = color;
+    const std::string picture = path;
+    backend->dialogShown = nullptr;
+    auto* dialog = qobject_cast<QColorDialog*>(shown);
+    if (!dialog) return;
+    QPointer<QColorDialog> guard(dialog);
+    QTimer::singleShot(500, [guard, colour, picture] {
+      if (!guard) return;
+      guard->setCurrentColor(ToQColor(colour));
+      if (!picture.empty()) {
+        QCoreApplication::processEvents();
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen && screen->grabWindow(0).save(QString::fromStdString(picture), "PNG")) std::printf("%s\n", picture.c_str());
+      }
+      guard->accept();
+    });
+  };
 }
 
 }  // namespace gui

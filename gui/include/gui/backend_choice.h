@@ -3,6 +3,7 @@
 // right after their application object exists and before they create forms;
 // nothing here exposes Qt to them.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -39,5 +40,14 @@ std::optional<std::string> OpenBoxText();
 // Presses the open message box's default button, as Enter does; false when
 // no box is open.
 bool PressOpenBoxDefault();
+// Writes a PNG of the whole screen (everything shown, every window on it),
+// with what changed in the core mirrored first. False when Qt does not show
+// the program or the file could not be written.
+bool SaveScreenPicture(const std::string& path);
+
+// For a scripted person: the next colour dialog the backend shows is
+// answered, a moment after it shows, with this colour (0x00BBGGRR), after a
+// picture of the whole screen went to path (none when empty).
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path);
 
 }  // namespace gui
