@@ -7,9 +7,13 @@
 #include <QRadialGradient>
 
 #include <cmath>
+#include <map>
+#include <span>
 
 #include "convert.h"
+#include "platform/ascii.h"
 #include "platform/ui/canvas.h"
+#include "platform/ui/dib.h"
 #include "platform/vcl/strings.h"
 
 namespace gui {
@@ -791,8 +795,42 @@ const PictureEntry* FindPicture(const std::string& name) {
   return nullptr;
 }
 
+QImage ToQImage(const plat::Dib& dib) {
+  if (dib.Empty()) return {};
+  QImage image(dib.width, dib.height, QImage::Format_ARGB32);
+  for (int y = 0; y < dib.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < dib.width; ++x) {
+      const std::uint32_t c = dib.At(x, y);
+      line[x] = c == plat::kDibTransparent ? qRgba(0, 0, 0, 0) : qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    }
+  }
+  return image;
+}
+
+namespace {
+// The embedded bitmap of that name, read once (null when there is none or it is damaged).
+const QImage* EmbeddedPicture(const std::string& name) {
+  static std::map<std::string, QImage> read;
+  const std::span<const std::uint8_t> bytes = plat::FindDibResource(name);
+  if (bytes.empty()) return nullptr;
+  const std::string key = plat::AsciiFold(name);
+  auto it = read.find(key);
+  if (it == read.end()) it = read.emplace(key, ToQImage(plat::ReadDib(bytes))).first;
+  return it->second.isNull() ? nullptr : &it->second;
+}
+}  // namespace
+
 void PaintPicture(QPainter& p, const std::string& name, const QRectF& r) {
   if (r.width() <= 0 || r.height() <= 0) return;
+  if (const QImage* image = EmbeddedPicture(name)) {
+    // A bitmap shows at its own size from the top-left corner, as a picture control shows it.
+    p.save();
+    p.setClipRect(r, Qt::IntersectClip);
+    p.drawImage(r.topLeft(), *image);
+    p.restore();
+    return;
+  }
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
@@ -808,6 +846,7 @@ void PaintPicture(QPainter& p, const std::string& name, const QRectF& r) {
 }
 
 QSize PictureSize(const std::string& name) {
+  if (const QImage* image = EmbeddedPicture(name)) return image->size();
   if (const plat::PictureResource* res = plat::FindPictureResource(name); res && res->width > 0 && res->height > 0) {
     return {res->width, res->height};
   }

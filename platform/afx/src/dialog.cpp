@@ -663,6 +663,8 @@ std::string Click(CWnd* control) {
 std::string Mouse(CWnd* control, UINT message, int x, int y) {
   if (std::string why = Unreachable(control); !why.empty()) return why;
   const WPARAM buttons = message == WM_LBUTTONDOWN ? 1 : 0;  // MK_LBUTTON while pressed
+  // Before a move the window says which cursor shows over it.
+  if (message == WM_MOUSEMOVE) control->SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(control), HTCLIENT);
   DispatchQueuedMessage(MSG{control, message, buttons, MakeLParam(x, y)});
   return {};
 }
