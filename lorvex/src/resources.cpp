@@ -2,6 +2,7 @@
 // viewer. The texts are UTF-8; "&" marks a mnemonic.
 #include "lorvex/resource.h"
 
+#include "lorvex/dlg_info.h"
 #include "lorvex/option_dialogs.h"
 
 #include "platform/afx/resources.h"
@@ -49,7 +50,9 @@ constexpr std::uint8_t kCtrl = afx::FVIRTKEY | afx::FCONTROL, kShift = afx::FVIR
 }  // namespace
 
 void RegisterLorvexResources() {
+  RegisterLorvexPictures();
   RegisterOptionDialogTemplates();
+  RegisterInfoDialogTemplate();
   afx::AfxRegisterMenu(IDR_MAINFRAME, MainMenu());
   afx::AfxRegisterToolBar(IDR_MAINFRAME,
                           {16,

@@ -1,6 +1,7 @@
 #include "platform/afx/gdi.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "platform/afx/dialog_controls.h"
@@ -87,6 +88,17 @@ BOOL CBitmap::LoadBitmap(UINT id) {
   return Attach(LoadImageA(AfxGetResourceHandle(), id, IMAGE_BITMAP, 0, 0, 0));
 }
 
+UINT GetDIBColorTable(CDC* dc, UINT start, UINT n, RGBQUAD* out) {
+  const CBitmap* bitmap = dc ? dc->GetSelectedBitmap() : nullptr;
+  if (!bitmap || !bitmap->m_hObject || !out) return 0;
+  const std::vector<plat::DibColor>& table = bitmap->m_hObject->dib->colors;
+  UINT copied = 0;
+  for (std::size_t i = start; i < table.size() && copied < n; ++i, ++copied) {
+    out[copied] = RGBQUAD{table[i].blue, table[i].green, table[i].red, 0};
+  }
+  return copied;
+}
+
 // ---------------------------------------------------------------- CPalette
 BOOL CPalette::CreatePalette(const LOGPALETTE* palette) {
   if (made_ || !palette || palette->palVersion != 0x300 || palette->palNumEntries == 0 ||
@@ -125,6 +137,47 @@ BOOL CPalette::DeleteObject() {
   return TRUE;
 }
 
+// ---------------------------------------------------------------- fonts
+BOOL CFont::CreateFontIndirect(const LOGFONT* font) {
+  if (made_ || !font || font->lfFaceName.empty()) return FALSE;
+  font_ = *font;
+  made_ = true;
+  return TRUE;
+}
+
+BOOL CFont::DeleteObject() {
+  const BOOL was = made_;
+  made_ = false;
+  return was;
+}
+
+int CFont::GetLogFont(LOGFONT* out) const {
+  if (!made_ || !out) return 0;
+  *out = font_;
+  return static_cast<int>(sizeof(LOGFONT));
+}
+
+BOOL CFont::FromWindowFont(const plat::TFont& font, LOGFONT* out) {
+  if (!out || font.Name.Get().empty()) return FALSE;
+  const plat::TFontStyles style = font.Style;
+  *out = LOGFONT{font.Height, style.Contains(plat::fsBold) ? FW_BOLD : 400,
+                 static_cast<BYTE>(style.Contains(plat::fsItalic)), static_cast<BYTE>(style.Contains(plat::fsUnderline)),
+                 static_cast<BYTE>(style.Contains(plat::fsStrikeOut)), font.Name};
+  return TRUE;
+}
+
+void CFont::ApplyTo(plat::TFont& font) const {
+  if (!made_) return;
+  font.Name = font_.lfFaceName;
+  font.Height = font_.lfHeight;
+  plat::TFontStyles style;
+  if (font_.lfWeight >= FW_BOLD) style.Include(plat::fsBold);
+  if (font_.lfItalic) style.Include(plat::fsItalic);
+  if (font_.lfUnderline) style.Include(plat::fsUnderline);
+  if (font_.lfStrikeOut) style.Include(plat::fsStrikeOut);
+  font.Style = style;
+}
+
 // ---------------------------------------------------------------- DrawDib
 HDRAWDIB DrawDibOpen() { return new DrawDibObject; }
 
@@ -151,6 +204,16 @@ BOOL DrawDibDraw(HDRAWDIB handle, CDC* dc, int xDst, int yDst, int dxDst, int dy
   return dc->DrawImage(RECT{xDst, yDst, xDst + dxDst, yDst + dyDst}, std::move(image),
                        RECT{xSrc, ySrc, xSrc + dxSrc, ySrc + dySrc});
 }
+
+// ---------------------------------------------------------------- window classes
+std::string AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, COLORREF background, const std::string& icon) {
+  char name[96];
+  std::snprintf(name, sizeof name, "Afx:%x:%x:%x:", classStyle, static_cast<unsigned>(cursor),
+                static_cast<unsigned>(background));
+  return name + icon;
+}
+
+bool IsAfxRegisteredClass(const std::string& className) { return className.rfind("Afx:", 0) == 0; }
 
 // ---------------------------------------------------------------- beeps
 BOOL MessageBeep(UINT type) {
@@ -243,6 +306,32 @@ CStatic::PaintColors CStatic::QueryPaintColors() {
     colors = PaintColors{true, dc.GetTextColor(), dc.GetBkMode() == TRANSPARENT};
   }
   return colors;
+}
+
+// ---------------------------------------------------------------- tool tips
+BOOL CToolTipCtrl::Create(CWnd* parent) {
+  if (!parent || parent_) return FALSE;
+  parent_ = parent->Id();
+  return TRUE;
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* tool, const std::string& text, const RECT& rect, UINT id) {
+  if (!parent_ || !tool) return FALSE;
+  tools_.push_back(Tool{tool->Id(), id, rect, text});
+  tool->Hint = text;
+  tool->ShowHint = true;
+  return TRUE;
+}
+
+std::string CToolTipCtrl::GetToolText(CWnd* tool, UINT id) const {
+  for (const Tool& t : tools_) {
+    if (tool && t.window == tool->Id() && t.id == id) return t.text;
+  }
+  return {};
+}
+
+void CToolTipCtrl::RelayEvent(const MSG* msg) {
+  if (parent_ && msg) ++relayed_;
 }
 
 }  // namespace afx

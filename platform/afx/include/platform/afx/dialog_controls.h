@@ -317,4 +317,32 @@ class CTabCtrl : public CWnd {
   int sel_ = -1;
 };
 
+// A tool tip: the text shown while the mouse rests over a tool (a window,
+// or a rectangle of it). On screen the tool's window shows the text as its
+// hint; the control is told every message that reaches the tools.
+constexpr UINT TTM_RELAYEVENT = 0x0407;
+
+class CToolTipCtrl {
+ public:
+  BOOL Create(CWnd* parent);
+  // Tool id of window `tool` (its client rectangle `rect`) with its text.
+  BOOL AddTool(CWnd* tool, const std::string& text, const RECT& rect, UINT id);
+  // The tool's text, empty for no such tool.
+  std::string GetToolText(CWnd* tool, UINT id) const;
+  void RelayEvent(const MSG* msg);
+  int RelayedCount() const { return relayed_; }
+  bool IsMade() const { return parent_ != 0; }
+
+ private:
+  struct Tool {
+    std::uint64_t window = 0;
+    UINT id = 0;
+    RECT rect;
+    std::string text;
+  };
+  std::uint64_t parent_ = 0;
+  std::vector<Tool> tools_;
+  int relayed_ = 0;
+};
+
 }  // namespace afx

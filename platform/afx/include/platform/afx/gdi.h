@@ -17,11 +17,13 @@
 #include <string>
 
 #include "platform/afx/cmd_target.h"
+#include "platform/ui/core.h"
 #include "platform/ui/dib.h"
 
 namespace afx {
 
 using WORD = std::uint16_t;
+using COLORREF = plat::TColor;
 using BYTE = std::uint8_t;
 
 // ---------------------------------------------------------------- records
@@ -118,8 +120,12 @@ class CBitmap : public CObject {
   int GetBitmap(BITMAP* out) const { return GetObjectA(m_hObject, out); }
 };
 
-// ---------------------------------------------------------------- palettes
 class CDC;
+// Copies up to n entries of the colour table of the bitmap selected into
+// the memory surface, from entry `start`: the number copied.
+UINT GetDIBColorTable(CDC* dc, UINT start, UINT n, RGBQUAD* out);
+
+// ---------------------------------------------------------------- palettes
 
 class CPalette : public CObject {
  public:
@@ -137,6 +143,33 @@ class CPalette : public CObject {
   std::vector<PALETTEENTRY> entries_;
 };
 
+// ---------------------------------------------------------------- fonts
+struct LOGFONT {
+  int lfHeight = 0;  // negative: the character height in pixels
+  int lfWeight = 400;
+  BYTE lfItalic = 0, lfUnderline = 0, lfStrikeOut = 0;
+  std::string lfFaceName;
+};
+constexpr int FW_BOLD = 700;
+
+// A font object. A window has a font when its face has a name; sending it
+// WM_SETFONT with a font object gives it that font.
+class CFont : public CObject {
+ public:
+  BOOL CreateFontIndirect(const LOGFONT* font);
+  BOOL DeleteObject();
+  bool IsMade() const { return made_; }
+  // The font's description; 0 without one.
+  int GetLogFont(LOGFONT* out) const;
+  // The window font's description (FALSE when the window has no font).
+  static BOOL FromWindowFont(const plat::TFont& font, LOGFONT* out);
+  void ApplyTo(plat::TFont& font) const;
+
+ private:
+  bool made_ = false;
+  LOGFONT font_;
+};
+
 // ---------------------------------------------------------------- DrawDib
 struct DrawDibObject {
   int draws = 0;
@@ -151,6 +184,17 @@ BOOL DrawDibClose(HDRAWDIB handle);
 // width or height of -1 means the image's.
 BOOL DrawDibDraw(HDRAWDIB handle, CDC* dc, int xDst, int yDst, int dxDst, int dyDst, const BITMAPINFOHEADER* info,
                  const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT flags);
+
+// ---------------------------------------------------------------- window classes
+using HCURSOR = plat::TCursor;
+constexpr HCURSOR IDC_ARROW = plat::crArrow;
+// A window class of the program's own, named after what it is made of
+// ("Afx:" and its style, cursor, background and icon): windows of such a
+// class draw all they show themselves (WM_PAINT). No background is 0, no
+// icon an empty name.
+std::string AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = 0, COLORREF background = 0,
+                                const std::string& icon = {});
+bool IsAfxRegisteredClass(const std::string& className);
 
 // ---------------------------------------------------------------- beeps
 // The system's sound for the kind of message. Tests (and the backend, which
