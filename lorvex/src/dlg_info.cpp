@@ -26,7 +26,7 @@ void RegisterInfoDialogTemplate() {
         afx::Control("E-Mail: jan.ostrander@lorvex.example", IDC_STATIC, afx::WC_STATIC, afx::SS_CENTER, 65, 112, 146,
                      10),
         LText("Jan Ostrander, Am Kreuzacker 12, 31134 Hildesheim", IDC_STATIC, 35, 135, 200, 8),
-        LText("Lorvex ist kostenlos (Freeware).", IDC_STATIC, 97, 100, 78, 8),
+        LText("Lorvex ist Freeware.", IDC_STATIC, 97, 100, 78, 8),
         LText("Homepage:", IDC_STATIC, 73, 122, 38, 8),
         LText(kLorvexHomepage, IDC_HOMEPAGE, 114, 122, 89, 8)}});
 }

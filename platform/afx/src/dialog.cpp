@@ -107,6 +107,12 @@ void CenterOn(CWnd& w, const CWnd* owner) {
   if (owner && owner->IsWindowVisible()) {
     w.Left = owner->Left + (owner->Width - w.Width) / 2;
     w.Top = owner->Top + (owner->Height - w.Height) / 2;
+    // Over a small owner near the screen's edge it stays on the screen, as dialogs do.
+    if (plat::Application* loop = Loop()) {
+      const int right = loop->GetScreen()->Width - w.Width, bottom = loop->GetScreen()->Height - w.Height;
+      w.Left = std::max(0, std::min(w.Left.Get(), right));
+      w.Top = std::max(0, std::min(w.Top.Get(), bottom));
+    }
   } else {
     w.CenterWindow();
   }
