@@ -27,6 +27,7 @@ void RegisterInfoDialogTemplate() {
                      10),
         LText("Jan Ostrander, Am Kreuzacker 12, 31134 Hildesheim", IDC_STATIC, 35, 135, 200, 8),
         LText("Lorvex ist Freeware.", IDC_STATIC, 97, 100, 78, 8),
-        LText("Homepage:", IDC_STATIC, 73, 122, 38, 8),
+        // Two units wider than drawn for the classic face, so the caption stays whole in ours.
+        LText("Homepage:", IDC_STATIC, 73, 122, 40, 8),
         LText(kLorvexHomepage, IDC_HOMEPAGE, 114, 122, 89, 8)}});
 }

@@ -228,6 +228,21 @@ TEST_F(InfoDialog, GotoUrlFallsBackToTheHtmCommandAsAnArgumentVector) {
   EXPECT_EQ(CHyperLink::GotoURL(url, afx::SW_SHOW), plat::kShellStarted);
 }
 
+TEST_F(InfoDialog, TheBrowserCommandAsAUserWritesItIntoTheStore) {
+  // The README's example, typed with an editor that ends lines with CR LF.
+  test_support::WriteFile(plat::RegistryFilePath(plat::RegistryRoot::kClassesRoot),
+                          "[.htm]\r\n@=\"htmlfile\"\r\n[htmlfile\\shell\\open\\command]\r\n"
+                          "@=\"\\\"/usr/bin/firefox\\\" --new-window \\\"%1\\\"\"\r\n");
+  plat::ScopedAddressOpener opener([](const std::string&) { return plat::kShellNoAssociation; });
+  std::vector<Args> started;
+  plat::ScopedSpawner spawner([&](const Args& args) {
+    started.push_back(args);
+    return plat::kShellStarted;
+  });
+  EXPECT_EQ(CHyperLink::GotoURL(kLorvexHomepage, afx::SW_SHOW), plat::kShellStarted);
+  EXPECT_EQ(started, (std::vector<Args>{{"/usr/bin/firefox", "--new-window", kLorvexHomepage}}));
+}
+
 TEST(HyperLinkErrors, EveryCodeHasItsText) {
   const std::vector<std::pair<int, std::string>> texts = {
       {0, "The operating system is out\nof memory or resources."},
