@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 
 #include <map>
@@ -365,9 +366,18 @@ class PaintedWidget : public QWidget {
       : QWidget(nullptr, topLevel ? Qt::SplashScreen | Qt::FramelessWindowHint : Qt::Widget), backend_(b), id_(id) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    // A pop-up stays above the windows shown after it (its owner among them), as owned windows do.
+    if (topLevel) qApp->installEventFilter(this);
   }
 
  protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o != this && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() &&
+        isVisible()) {
+      QTimer::singleShot(0, this, [this] { raise(); });
+    }
+    return false;
+  }
   void paintEvent(QPaintEvent*) override {
     auto* w = Live<afx::CWnd>(id_);
     if (!w) return;
