@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QFileInfo>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,6 +70,26 @@ bool SaveScreenshot(plat::Window& window, const std::string& path) {
   return w->grab().save(file, "PNG");
 }
 
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
+  QtBackend* backend = CurrentQtBackend();
+  if (!backend) return;
+  backend->dialogShown = [backend, color, path](QWidget* shown) {
+    // Answers once: the seam goes (and this function with it) before anything else.
+    const std::uint32_t colour = color;
+    const std::string picture = path;
+    backend->dialogShown = nullptr;
+    auto* dialog = qobject_cast<QColorDialog*>(shown);
+    if (!dialog) return;
+    QPointer<QColorDialog> guard(dialog);
+    QTimer::singleShot(500, [guard, colour, picture] {
+      if (!guard) return;
+      guard->setCurrentColor(ToQColor(colour));
+      if (!picture.empty() && SaveScreenPicture(picture)) std::printf("%s\n", picture.c_str());
+      guard->accept();
+    });
+  };
+}
+
 std::optional<std::string> OpenBoxText() {
   QtBackend* backend = CurrentQtBackend();
   QMessageBox* box = backend ? backend->OpenBox() : nullptr;
@@ -85,39 +106,19 @@ bool PressOpenBoxDefault() {
 }
 
 bool SaveScreenPicture(const std::string& path) {
-  QtBackend* backend = CurrentQtBackend();
-  if (!backend) return false;
+  if (!CurrentQtBackend()) return false;
   plat::Application::Current()->Flush();
-  QCoreApplication::processEvents();  // what was just mirrored is painted
+  // What was just mirrored is painted now, not on the loop's next turn (which
+  // could run the program's own events here).
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) w->repaint();
+  }
   QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return false;
+  const QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+  if (picture.isNull()) return false;
   const QString file = QString::fromStdString(path);
   QDir().mkpath(QFileInfo(file).absolutePath());
-  return screen->grabWindow(0).save(file, "PNG");
-}
-
-void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
-  QtBackend* backend = CurrentQtBackend();
-  if (!backend) return;
-  backend->dialogShown = [backend, color, path](QWidget* shown) {
-    // Answers once: the seam goes (and this function with it) before anything else.
-    const std::uint32_t colour = color;
-    const std::string picture = path;
-    backend->dialogShown = nullptr;
-    auto* dialog = qobject_cast<QColorDialog*>(shown);
-    if (!dialog) return;
-    QPointer<QColorDialog> guard(dialog);
-    QTimer::singleShot(500, [guard, colour, picture] {
-      if (!guard) return;
-      guard->setCurrentColor(ToQColor(colour));
-      if (!picture.empty()) {
-        QCoreApplication::processEvents();
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen && screen->grabWindow(0).save(QString::fromStdString(picture), "PNG")) std::printf("%s\n", picture.c_str());
-      }
-      guard->accept();
-    });
-  };
+  return picture.save(file, "PNG");
 }
 
 }  // namespace gui

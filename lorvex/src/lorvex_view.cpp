@@ -80,6 +80,12 @@ std::vector<std::string> SplitString(const std::string& text, const std::string&
   return fields;
 }
 
+TraceRecordFields SplitTraceRecord(const std::string& record) {
+  std::vector<std::string> fields = SplitString(record, kFieldSeparator);
+  fields.resize(4);
+  return {std::move(fields[0]), std::move(fields[1]), std::move(fields[2]), std::move(fields[3])};
+}
+
 // ---------------------------------------------------------------- the view
 const afx::MessageMap* CLorvexView::GetMessageMap() const {
   static const afx::MessageMap map{
@@ -262,11 +268,8 @@ afx::LRESULT CLorvexView::OnTraceString(afx::WPARAM channel, afx::LPARAM atom) {
   const std::optional<std::string> record = AtomText(atom);
   // An atom that cannot be read has no record in it: nothing is filed.
   if (!doc || !record) return 1;
-  // Fields after the fourth are dropped (text holding "#~" loses the rest);
-  // missing ones are empty, so a short record is still filed whole.
-  std::vector<std::string> fields = SplitString(*record, kFieldSeparator);
-  fields.resize(4);
-  return doc->Trace(Channel(channel), fields[0], fields[1], fields[2], fields[3]);
+  const TraceRecordFields f = SplitTraceRecord(*record);
+  return doc->Trace(Channel(channel), f.process, f.date, f.time, f.text);
 }
 
 afx::LRESULT CLorvexView::OnTraceSetColor(afx::WPARAM channel, afx::LPARAM color) {
