@@ -129,7 +129,8 @@ void CHyperLink::PositionWindow() {
 }
 
 void CHyperLink::SetDefaultCursor() {
-  // There is no help program to take a hand from: the platform's own pointing hand.
+  // There is no help program ("\\winhlp32.exe" in the Windows directory) to
+  // take cursor 106 from: the platform's own pointing hand.
   if (g_hLinkCursor == plat::crDefault) g_hLinkCursor = plat::crHandPoint;
 }
 

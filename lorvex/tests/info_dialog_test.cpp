@@ -391,6 +391,30 @@ TEST_F(DibDraw, TrueColourGetsTheHalftonePaletteAndDamagedResourcesLoadAsNothing
   EXPECT_EQ(damaged.GetPalette().GetEntryCount(), 0);
 }
 
+TEST_F(DibDraw, ADibControlPaintsItsBitmapWhole) {
+  afx::CWnd* w = Surface(400, 200);
+  afx::CStatic plain;
+  afx::CREATESTRUCT cs;
+  cs.lpszClass = afx::WC_STATIC;
+  cs.style = afx::WS_CHILD | afx::WS_VISIBLE;
+  cs.cx = 389;
+  cs.cy = 121;
+  cs.hwndParent = w;
+  cs.id = 1300;
+  ASSERT_TRUE(plain.CreateEx(cs));
+  CDibCtl control(IDB_INFO);
+  ASSERT_TRUE(control.SubclassDlgItem(1300, w));
+  control.UpdateWindow();
+  const plat::TCanvas* canvas = control.DrawnSurface();
+  ASSERT_NE(canvas, nullptr);
+  ASSERT_EQ(canvas->Operations().size(), 1u);
+  EXPECT_EQ(canvas->Operations()[0].kind, plat::CanvasOp::CopyImage);
+  const plat::Dib& dib = *canvas->Operations()[0].image;
+  EXPECT_EQ(canvas->Operations()[0].rect, plat::Rect(0, 0, dib.width, dib.height));
+  EXPECT_EQ(canvas->PixelAt(100, 50), dib.At(100, 50));
+  control.DestroyWindow();
+}
+
 // ---------------------------------------------------------------- the splash
 TEST_F(Viewer, TheSplashIsBitmap102AtItsOwnSizePaintedWhole) {
   Start();
