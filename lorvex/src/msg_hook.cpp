@@ -173,10 +173,10 @@ void CPalMsgHandler::OnSetFocus(afx::HWND) {
 }
 
 int CPalMsgHandler::DoRealizePalette(afx::BOOL foreground) {
-  if (!m_pPalette || !m_pPalette->m_hObject || !m_hWnd) return 0;
+  if (!m_pPalette || !m_pPalette->IsMade() || !m_hWnd) return 0;
   afx::HDC dc = afx::GetDC(m_hWnd);
   if (!dc) return 0;
-  afx::HPALETTE old = afx::SelectPalette(dc, m_pPalette->m_hObject, foreground ? afx::FALSE : afx::TRUE);
+  afx::CPalette* old = afx::SelectPalette(dc, m_pPalette, foreground ? afx::FALSE : afx::TRUE);
   const auto changed = static_cast<int>(afx::RealizePalette(dc));
   afx::SelectPalette(dc, old, afx::TRUE);
   afx::ReleaseDC(m_hWnd, dc);

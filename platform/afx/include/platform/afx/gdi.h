@@ -1,33 +1,45 @@
 #pragma once
-// Drawing in the device-context style, for code that paints parts of a
-// window itself (a caption): memory bitmaps, solid brushes, fonts, regions
-// and the operations a caption needs - pattern fills, blits, single-line
-// text with an ellipsis, icons and caption buttons.
+// The drawing objects of the façade: bitmaps made from the program's
+// device-independent bitmap resources, logical palettes, and the DrawDib
+// functions, drawn through the window core's canvas (see CDC in
+// dialog_controls.h).
 //
-// A bitmap keeps its pixels and, for what its pixels do not hold here (text
-// in a real face, a picture), runs that a backend draws over them. Every
-// operation on a bitmap is recorded as well, so tests read what was drawn
-// and a few pixels.
+// A bitmap resource is registered by id under the name of an embedded DIB
+// (plat::RegisterDibResource); LoadImageA reads it with the bounded reader,
+// so a damaged resource loads as nothing. A loaded bitmap is a DIB section:
+// its header says what the resource stored (size, bits a pixel, colour
+// table), and its bits are kept as 32-bit pixels 0x00BBGGRR, top row first,
+// which is what the blits and DrawDibDraw read.
 //
-// System metrics and colours are fixed (see GetSystemMetrics and
-// GetSysColor), so what is drawn is exact in tests and the same everywhere.
+// Code that paints parts of a window itself (a caption) draws through
+// device contexts: memory bitmaps, solid brushes, fonts, regions and the
+// operations a caption needs - pattern fills, blits, single-line text with
+// an ellipsis, icons and caption buttons. A memory bitmap keeps its pixels
+// and, for what its pixels do not hold here (text in a real face, a
+// picture), runs that a backend draws over them; every operation on it is
+// recorded too, so tests read what was drawn and a few pixels. System
+// metrics and colours are fixed (GetSystemMetrics, GetSysColor), so what is
+// drawn is exact in tests and the same everywhere.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/afx/cmd_target.h"
 #include "platform/ui/core.h"
+#include "platform/ui/dib.h"
 
 namespace afx {
 
 class CWnd;
 using HWND = CWnd*;
 using BYTE = std::uint8_t;
+using COLORREF = plat::TColor;
 using LONG = std::int32_t;
 using DWORD = std::uint32_t;
-using COLORREF = plat::TColor;
 
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return plat::Rgb(r, g, b); }
 constexpr BYTE GetRValue(COLORREF c) { return plat::RedOf(c); }
@@ -83,7 +95,7 @@ struct LOGFONTA {
        lfQuality = 0, lfPitchAndFamily = 0;
   char lfFaceName[32] = {};
 };
-constexpr LONG FW_NORMAL = 400, FW_BOLD = 700;
+constexpr LONG FW_NORMAL = 400;  // FW_BOLD below
 constexpr BYTE ANSI_CHARSET = 0, DEFAULT_CHARSET = 1;
 
 struct NONCLIENTMETRICSA {
@@ -111,9 +123,10 @@ using TextMeasure = std::function<int(const LOGFONTA& font, std::string_view tex
 void SetTextMeasure(TextMeasure measure);
 int MeasureText(const LOGFONTA& font, std::string_view text);
 
-// ---------------------------------------------------------------- objects
+// ---------------------------------------------------------------- drawing objects
 struct GdiObject {
   virtual ~GdiObject() = default;
+  bool counted = false;  // made by a Create function (LiveGdiObjects)
 };
 using HGDIOBJ = GdiObject*;
 
@@ -123,7 +136,6 @@ struct GdiBrush : GdiObject {
 struct GdiFont : GdiObject {
   LOGFONTA font;
 };
-struct GdiPalette : GdiObject {};
 // A picture resource shown as an icon.
 struct GdiIcon : GdiObject {
   std::string picture;
@@ -153,7 +165,70 @@ struct GdiOp {
   std::uint32_t type = 0, state = 0;  // frame control; text format
 };
 
-struct GdiBitmap : GdiObject {
+
+using WORD = std::uint16_t;
+using COLORREF = plat::TColor;
+using BYTE = std::uint8_t;
+
+// ---------------------------------------------------------------- records
+struct BITMAP {
+  int bmType = 0;
+  int bmWidth = 0;
+  int bmHeight = 0;
+  int bmWidthBytes = 0;
+  WORD bmPlanes = 0;
+  WORD bmBitsPixel = 0;
+  const void* bmBits = nullptr;
+};
+
+struct BITMAPINFOHEADER {
+  std::uint32_t biSize = 40;
+  std::int32_t biWidth = 0;
+  std::int32_t biHeight = 0;
+  WORD biPlanes = 1;
+  WORD biBitCount = 0;
+  std::uint32_t biCompression = 0;
+  std::uint32_t biSizeImage = 0;
+  std::int32_t biXPelsPerMeter = 0;
+  std::int32_t biYPelsPerMeter = 0;
+  std::uint32_t biClrUsed = 0;
+  std::uint32_t biClrImportant = 0;
+};
+
+struct RGBQUAD {
+  BYTE rgbBlue = 0, rgbGreen = 0, rgbRed = 0, rgbReserved = 0;
+};
+
+// A header followed by room for 256 colour-table entries.
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[256];
+};
+
+struct DIBSECTION {
+  BITMAP dsBm;
+  BITMAPINFOHEADER dsBmih;
+  std::uint32_t dsBitfields[3] = {0, 0, 0};
+  void* dshSection = nullptr;
+  std::uint32_t dsOffset = 0;
+};
+
+struct PALETTEENTRY {
+  BYTE peRed = 0, peGreen = 0, peBlue = 0, peFlags = 0;
+};
+
+struct LOGPALETTE {
+  WORD palVersion = 0x300;
+  WORD palNumEntries = 0;
+  PALETTEENTRY palPalEntry[256];
+};
+
+// ---------------------------------------------------------------- bitmaps
+// What a bitmap handle names: the picture and the record of it.
+// A loaded bitmap holds its DIB; a memory bitmap (CreateCompatibleBitmap)
+// its pixels and the runs drawn on it.
+struct BitmapObject : GdiObject {
+  std::shared_ptr<const plat::Dib> dib;
   int width = 0, height = 0;
   std::vector<COLORREF> pixels;
   std::vector<TextRun> texts;
@@ -162,18 +237,136 @@ struct GdiBitmap : GdiObject {
   COLORREF Pixel(int x, int y) const;
   void Resize(int w, int h, COLORREF fill);
 };
+using HBITMAP = BitmapObject*;
+using GdiBitmap = BitmapObject;
+using HINSTANCE = const void*;
 
+constexpr UINT IMAGE_BITMAP = 0, LR_DEFAULTSIZE = 0x0040, LR_CREATEDIBSECTION = 0x2000;
+
+// The program's resources (there is one module: the program).
+HINSTANCE AfxGetResourceHandle();
+
+// Bitmap resource id under the name of its embedded DIB.
+void AfxRegisterBitmap(UINT id, std::string dibName);
+// The name registered for the id, empty for none.
+std::string AfxBitmapName(UINT id);
+
+// A new handle for the bitmap resource (by id), null when it is missing or
+// cannot be read. The caller deletes it with DeleteObject (or a CBitmap does).
+HBITMAP LoadImageA(HINSTANCE module, UINT id, UINT type, int cx, int cy, UINT flags);
+BOOL DeleteObject(HBITMAP bitmap);
+// The bitmap's record (0 for no bitmap), answering the bytes written.
+int GetObjectA(HBITMAP bitmap, BITMAP* out);
+int GetObjectA(HBITMAP bitmap, DIBSECTION* out);
+
+class CBitmap : public CObject {
+ public:
+  CBitmap() = default;
+  ~CBitmap() override { DeleteObject(); }
+  HBITMAP m_hObject = nullptr;
+  HBITMAP GetSafeHandle() const { return m_hObject; }
+  // Takes the handle over (it is deleted with the object). FALSE for none
+  // or when the object holds one already.
+  BOOL Attach(HBITMAP bitmap);
+  HBITMAP Detach();
+  virtual BOOL DeleteObject();
+  BOOL LoadBitmap(UINT id);
+  int GetBitmap(BITMAP* out) const { return GetObjectA(m_hObject, out); }
+};
+
+class CDC;
+// Copies up to n entries of the colour table of the bitmap selected into
+// the memory surface, from entry `start`: the number copied.
+UINT GetDIBColorTable(CDC* dc, UINT start, UINT n, RGBQUAD* out);
+
+// ---------------------------------------------------------------- palettes
+
+class CPalette : public CObject {
+ public:
+  ~CPalette() override = default;
+  BOOL CreatePalette(const LOGPALETTE* palette);
+  // The standard palette of 256 colours for pictures without their own.
+  BOOL CreateHalftonePalette(CDC* dc);
+  BOOL DeleteObject();
+  bool IsMade() const { return made_; }
+  int GetEntryCount() const { return made_ ? static_cast<int>(entries_.size()) : 0; }
+  PALETTEENTRY GetEntry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+
+ private:
+  bool made_ = false;
+  std::vector<PALETTEENTRY> entries_;
+};
+
+// ---------------------------------------------------------------- fonts
+struct LOGFONT {
+  int lfHeight = 0;  // negative: the character height in pixels
+  int lfWeight = 400;
+  BYTE lfItalic = 0, lfUnderline = 0, lfStrikeOut = 0;
+  std::string lfFaceName;
+};
+constexpr int FW_BOLD = 700;
+
+// A font object. A window has a font when its face has a name; sending it
+// WM_SETFONT with a font object gives it that font.
+class CFont : public CObject {
+ public:
+  BOOL CreateFontIndirect(const LOGFONT* font);
+  BOOL DeleteObject();
+  bool IsMade() const { return made_; }
+  // The font's description; 0 without one.
+  int GetLogFont(LOGFONT* out) const;
+  // The window font's description (FALSE when the window has no font).
+  static BOOL FromWindowFont(const plat::TFont& font, LOGFONT* out);
+  void ApplyTo(plat::TFont& font) const;
+
+ private:
+  bool made_ = false;
+  LOGFONT font_;
+};
+
+// ---------------------------------------------------------------- DrawDib
+struct DrawDibObject {
+  int draws = 0;
+};
+using HDRAWDIB = DrawDibObject*;
+constexpr UINT DDF_BACKGROUND = 0x200;
+
+HDRAWDIB DrawDibOpen();
+BOOL DrawDibClose(HDRAWDIB handle);
+// Draws the bits (32-bit pixels as a loaded bitmap keeps them, of the size
+// the header gives) from the source rectangle into the destination one; a
+// width or height of -1 means the image's.
+BOOL DrawDibDraw(HDRAWDIB handle, CDC* dc, int xDst, int yDst, int dxDst, int dyDst, const BITMAPINFOHEADER* info,
+                 const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT flags);
+
+// ---------------------------------------------------------------- window classes
+using HCURSOR = plat::TCursor;
+constexpr HCURSOR IDC_ARROW = plat::crArrow;
+// A window class of the program's own, named after what it is made of
+// ("Afx:" and its style, cursor, background and icon): windows of such a
+// class draw all they show themselves (WM_PAINT). No background is 0, no
+// icon an empty name.
+std::string AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = 0, COLORREF background = 0,
+                                const std::string& icon = {});
+bool IsAfxRegisteredClass(const std::string& className);
+
+// ---------------------------------------------------------------- beeps
+// The system's sound for the kind of message. Tests (and the backend, which
+// rings the desktop's bell) see each through the hook.
+BOOL MessageBeep(UINT type);
+using BeepHook = std::function<void(UINT type)>;
+BeepHook SetBeepHook(BeepHook hook);
+
+// ---------------------------------------------------------------- device contexts and what they draw
 struct GdiRegion : GdiObject {
   std::vector<RECT> rects;  // disjoint
 };
 
 struct DeviceContext;
-using HBITMAP = GdiBitmap*;
 using HBRUSH = GdiBrush*;
 using HFONT = GdiFont*;
 using HRGN = GdiRegion*;
 using HICON = GdiIcon*;
-using HPALETTE = GdiPalette*;
 using HDC = DeviceContext*;
 
 HBRUSH CreateSolidBrush(COLORREF color);
@@ -181,11 +374,13 @@ HFONT CreateFontIndirectA(const LOGFONTA* font);
 // None for an empty size or no DC.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
-// Deletes a brush, font, bitmap, region, icon or palette (not a stock one,
-// nor one selected into a DC).
+// Deletes a brush, font, bitmap, region or icon (not a stock one, nor one
+// selected into a DC).
 int DeleteObject(HGDIOBJ object);
 // How many objects are made and not deleted (tests find leaks with it).
 int LiveGdiObjects();
+// Counts an object made elsewhere in the façade as one its caller deletes.
+void TrackGdiObject(GdiObject* object);
 
 // The icon of a picture resource (owned by the caller; DestroyIcon).
 HICON LoadIconPicture(const std::string& picture);
@@ -244,12 +439,8 @@ constexpr std::uint32_t DI_NORMAL = 0x0003;
 int DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, std::uint32_t step, HBRUSH flicker,
                std::uint32_t flags);
 
-// A framework palette object.
-struct CPalette {
-  HPALETTE m_hObject = nullptr;
-};
 // Palettes: the display has true colour, so realizing changes no colour.
-HPALETTE SelectPalette(HDC dc, HPALETTE palette, int forceBackground);
+CPalette* SelectPalette(HDC dc, CPalette* palette, int forceBackground);
 std::uint32_t RealizePalette(HDC dc);
 
 // The bitmap a DC draws on (tests, a backend).
