@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace plat {
 namespace {
@@ -58,19 +60,49 @@ std::string ResolveLink(const std::string& path) {
   return resolved;
 }
 
+constexpr std::string_view kTempMark = ".tmp";
+
+std::string TempName(const std::string& target, unsigned serial) {
+  return target + std::string(kTempMark) + std::to_string(::getpid()) + "_" + std::to_string(serial);
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty() || text.size() > 18) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// The writer's process id when name is one of TempName's for base, else -1.
+long long TempWriter(std::string_view name, std::string_view base) {
+  if (name.size() <= base.size() + kTempMark.size() || name.substr(0, base.size()) != base) return -1;
+  name.remove_prefix(base.size());
+  if (name.substr(0, kTempMark.size()) != kTempMark) return -1;
+  name.remove_prefix(kTempMark.size());
+  const std::size_t sep = name.find('_');
+  if (sep == std::string_view::npos || !AllDigits(name.substr(0, sep)) || !AllDigits(name.substr(sep + 1))) {
+    return -1;
+  }
+  return std::stoll(std::string(name.substr(0, sep)));
+}
+
 }  // namespace
 
 int ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
   int fd;
+  // Without waiting: opening a FIFO for reading would block until some
+  // writer came, and a device may never end. Only a regular file is read.
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   Fd file(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0) return errno;
   if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return EINVAL;
   char buffer[16384];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -90,6 +122,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
+  if (exists && !S_ISREG(existing.st_mode)) return EINVAL;  // a FIFO or a device is no file of ours
 
   // The temporary file's name is unique to this process and call, so two
   // writers never share one, and it lies beside the target for the rename.
@@ -97,7 +130,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    temp = TempName(target, counter++);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(new_file_mode));
     if (fd < 0 && errno != EEXIST && errno != EINTR) return errno;
   }
@@ -122,6 +155,29 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
     ::close(dir);
   }
   return 0;
+}
+
+std::vector<LeftoverTemporary> FindLeftoverTemporaries(const std::string& path) {
+  std::vector<LeftoverTemporary> found;
+  const std::string target = ResolveLink(path);
+  const std::string folder = DirectoryOf(target);
+  const std::size_t slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return found;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const long long pid = TempWriter(entry->d_name, base);
+    if (pid < 0) continue;
+    LeftoverTemporary leftover;
+    leftover.path = folder + "/" + entry->d_name;
+    struct stat st {};
+    // Only what is a plain file of that name; a link is not followed.
+    if (::lstat(leftover.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    leftover.pid = pid;
+    leftover.modified = st.st_mtim.tv_sec;
+    found.push_back(std::move(leftover));
+  }
+  return found;
 }
 
 std::string ErrorText(int error) {
