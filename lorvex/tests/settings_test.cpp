@@ -1,7 +1,11 @@
 // The viewer's settings in the registry store, and its main frame's geometry.
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <limits>
 
 #include "platform/program_path.h"
+#include "store_helpers.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -160,6 +164,77 @@ TEST_F(Viewer, NoStoredGeometryWedgesTheFrame) {
     for (const char* name : names) back.push_back(static_cast<int>(registry.ReadInteger(Key("General"), name).value_or(0)));
     EXPECT_EQ(back, c.back);
   }
+}
+
+// The settings are read from one read of the store, however many values
+// there are and however large the store is.
+TEST_F(Viewer, TheStoreIsReadOncePerBatch) {
+  registry.WriteString("Software\\Another Program", "Big", std::string(2 << 20, 'x'));
+  int reads = 0;
+  plat::SetRegistryReadObserver([&reads](const std::string&) { ++reads; });
+  Start();
+  EXPECT_EQ(reads, 2) << "one for the settings, one inside the rewrite that registers the viewer";
+  reads = 0;
+  End();
+  EXPECT_EQ(reads, 1) << "inside the rewrite of the settings";
+  plat::SetRegistryReadObserver(nullptr);
+  EXPECT_EQ(registry.ReadString("Software\\Another Program", "Big")->size(), std::size_t{2} << 20);
+}
+
+// A store that cannot be read (a FIFO made in its place, a folder) neither
+// hangs the start nor is replaced: the viewer runs with the defaults, says so
+// on standard error, and saves nothing.
+TEST_F(Viewer, AStoreThatCannotBeReadIsNeitherWaitedOnNorReplaced) {
+  const std::string store = registry.FilePath();
+  std::filesystem::create_directories(std::filesystem::path(store).parent_path());
+  for (const bool fifo : {true, false}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "folder");
+    std::filesystem::remove_all(store);
+    ASSERT_EQ(fifo ? ::mkfifo(store.c_str(), 0600) : ::mkdir(store.c_str(), 0700), 0);
+    test_support::FifoWatchdog watchdog(store);
+    ::testing::internal::CaptureStderr();
+    CLorvexApp& a = Start();
+    EXPECT_EQ((std::vector<int>{a.SizeX, a.SizeY, a.PositionX, a.PositionY}), (std::vector<int>{200, 300, 50, 50}));
+    EXPECT_TRUE(Frame() && Frame()->IsWindowVisible());
+    a.Channel(1).Color = 0x123456;
+    End();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Lorvex: the settings in " + store + " cannot be read"), std::string::npos) << said;
+    struct stat st {};
+    ASSERT_EQ(::stat(store.c_str(), &st), 0);
+    EXPECT_EQ(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode), true);
+  }
+}
+
+// Another program holding the store's lock (at work, or stopped in its
+// write) delays the start and the end by a bounded time on the viewer's clock
+// and costs nothing of the store: what this run changed is not saved, and
+// standard error says so.
+TEST_F(Viewer, AnotherProgramHoldingTheStoreLockNeitherFreezesTheViewerNorLosesTheStore) {
+  registry.WriteInteger(Key("General"), "SizeX", 640);
+  const std::string before = test_support::ReadFile(registry.FilePath());
+  for (const bool stopped : {false, true}) {
+    SCOPED_TRACE(stopped ? "stopped holder" : "working holder");
+    test_support::StoreLockHolder holder(registry.FilePath());
+    ASSERT_TRUE(holder.Locked());
+    if (stopped) holder.Stop();
+    const std::uint64_t startedAt = plat::CurrentClock().NowMs();
+    CLorvexApp& a = Start();
+    EXPECT_EQ(plat::CurrentClock().NowMs() - startedAt, 2000u) << "the registration waited its bounded time";
+    EXPECT_EQ(a.SizeX, 640) << "reading takes no lock";
+    EXPECT_TRUE(Frame() && Frame()->IsWindowVisible());
+    a.SizeX = 800;
+    ::testing::internal::CaptureStderr();
+    const std::uint64_t endedAt = plat::CurrentClock().NowMs();
+    End();
+    EXPECT_EQ(plat::CurrentClock().NowMs() - endedAt, 2000u);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Lorvex: the settings were not saved to " + registry.FilePath()), std::string::npos) << said;
+    EXPECT_EQ(test_support::ReadFile(registry.FilePath()), before);
+  }
+  Start();
+  End();
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 640u) << "once the lock is free, the viewer saves again";
 }
 
 TEST_F(Viewer, TheViewerRegistersItselfAsAnInstalledComponent) {
