@@ -32,7 +32,7 @@
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
-#include "platform/application.h"
+#include "platform/ui/application.h"
 #include "platform/ipc/socket_directory.h"
 #include "platform/ipc/trace_sender.h"
 #include "trace_client_core.h"

@@ -19,7 +19,7 @@
 
 namespace {
 
-using gui::testing::QtFixture;
+using QtFixture = gui::testing::QtFrameFixture;
 
 class ViewerWindow : public QtFixture {
  protected:

@@ -5,9 +5,9 @@
 
 #include "platform/afx/automation.h"
 #include "platform/ascii.h"
-#include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/format.h"
+#include "platform/ui/clock.h"
 
 namespace afx {
 

@@ -2,7 +2,7 @@
 // The about box (unit About): banner, a slide show of ten product pictures,
 // links to the maker's pages.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_About : public vcl::TForm {
  public:
@@ -25,6 +25,11 @@ class TForm_About : public vcl::TForm {
   vcl::TSpeedButton* SpeedButton_DeviceNetIntroduction{};
   vcl::TButton* Button_OK{};
   vcl::TTimer* Timer1{};  // the slide show, from start-up on
+
+  // Image1 to Image10 by number; null for any other.
+  vcl::TImage* ProductImage(int n) const;
+  // The address that the product picture n opens.
+  static const char* ProductPage(int n);
 
   void FormCreate(vcl::TObject* Sender);
   void Timer1Timer(vcl::TObject* Sender);

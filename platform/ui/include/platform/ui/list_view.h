@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 namespace plat {
 
