@@ -10,9 +10,15 @@
 #include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/file_io.h"
 
@@ -63,12 +69,6 @@ RegistryLockWait CurrentLockWait() {
   return h.wait;
 }
 
-void SleepMs(std::uint32_t ms) {
-  timespec t{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-  while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
-  }
-}
-
 // Reads the store whole; every read of the file goes through here.
 int ReadStore(const std::string& path, std::string& text) {
   std::function<void(const std::string&)> observer;
@@ -104,11 +104,6 @@ class WriterLock {
       error_ = EINVAL;
       return;
     }
-    // Tried again every millisecond: a writer that lets the lock go and
-    // takes it again at once leaves it free for a moment only, and a waiter
-    // that looked more seldom would starve.
-    const RegistryLockWait wait = CurrentLockWait();
-    std::uint32_t waited = 0;
     for (;;) {
       if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
       if (errno == EINTR) continue;
@@ -116,14 +111,9 @@ class WriterLock {
         error_ = errno;
         return;
       }
-      if (waited >= wait.limitMs) {
-        error_ = EWOULDBLOCK;
-        return;
-      }
-      if (wait.sleep) wait.sleep(1);
-      else SleepMs(1);
-      ++waited;
+      break;
     }
+    error_ = WaitForTheLock();
   }
   WriterLock(const WriterLock&) = delete;
   WriterLock& operator=(const WriterLock&) = delete;
@@ -133,6 +123,63 @@ class WriterLock {
   int Error() const { return error_; }
 
  private:
+  // What a helper thread that waits in a blocking flock tells the writer.
+  // The blocking wait is the kernel's, so a writer that lets the lock go and
+  // takes it again at once does not starve the waiter, as trying again now
+  // and then would; the writer only waits for the answer, and only so long.
+  struct Attempt {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    int error = 0;
+  };
+
+  int WaitForTheLock() {
+    // The helper locks through a descriptor of its own for the same open
+    // file, so the lock it gets is this writer's; given up, it lets go by
+    // closing that descriptor (the last one once the writer has closed its).
+    const int helperFd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (helperFd < 0) return errno;
+    auto attempt = std::make_shared<Attempt>();
+    try {
+      std::thread([attempt, helperFd] {
+        int error = 0;
+        while (::flock(helperFd, LOCK_EX) != 0) {
+          if (errno != EINTR) {
+            error = errno;
+            break;
+          }
+        }
+        std::lock_guard<std::mutex> lk(attempt->m);
+        ::close(helperFd);
+        attempt->error = error;
+        attempt->done = true;
+        attempt->cv.notify_all();
+      }).detach();
+    } catch (const std::system_error&) {
+      ::close(helperFd);
+      return EAGAIN;
+    }
+    const RegistryLockWait wait = CurrentLockWait();
+    std::unique_lock<std::mutex> lk(attempt->m);
+    if (wait.sleep) {
+      // Another writer's ordinary write takes a few milliseconds of real
+      // time, whatever the program's clock says; beyond that the program's
+      // own clock counts, looked at every millisecond of it.
+      attempt->cv.wait_for(lk, std::chrono::milliseconds(std::min<std::uint32_t>(wait.limitMs, 20)),
+                           [&] { return attempt->done; });
+      for (std::uint32_t waited = 0; !attempt->done && waited < wait.limitMs; ++waited) {
+        lk.unlock();
+        wait.sleep(1);
+        lk.lock();
+      }
+    } else {
+      attempt->cv.wait_for(lk, std::chrono::milliseconds(wait.limitMs), [&] { return attempt->done; });
+    }
+    // Given up, the helper goes on waiting and lets go as soon as it has it.
+    return attempt->done ? attempt->error : EWOULDBLOCK;
+  }
+
   int fd_ = -1;
   int error_ = 0;
 };

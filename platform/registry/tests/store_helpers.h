@@ -23,14 +23,19 @@ namespace test_support {
 // for the lock without bound fails instead of hanging.
 class StoreLockHolder {
  public:
-  explicit StoreLockHolder(const std::string& store_path) {
+  explicit StoreLockHolder(const std::string& store_path) : lock_path_(store_path + ".lock") {
+    Drain();
     int ready[2], release[2];
     if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
-      ::close(ready[0]);
-      ::close(release[1]);
-      const int fd = ::open((store_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+      // Nothing of the test's but the two pipes: a descriptor through which
+      // the test (one of its writers' helpers) holds the lock just now would
+      // keep it held here, and this holder would wait for itself.
+      for (int fd = 3; fd < 1024; ++fd) {
+        if (fd != ready[1] && fd != release[0]) ::close(fd);
+      }
+      const int fd = ::open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
       const char answer = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'L' : 'E';
       [[maybe_unused]] auto n = ::write(ready[1], &answer, 1);
       // Ends when the test closes its end of the pipe, or when the test dies.
@@ -60,9 +65,22 @@ class StoreLockHolder {
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
+    Drain();
   }
 
  private:
+  // A writer that gave up waiting for this holder goes on waiting in the
+  // background and lets the lock go as soon as it has it: that ends here, so
+  // that what the test does next finds the lock free and no new holder
+  // inherits the descriptor it does that through.
+  void Drain() {
+    if (const int fd = ::open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); fd >= 0) {
+      ::flock(fd, LOCK_EX);
+      ::close(fd);
+    }
+  }
+
+  std::string lock_path_;
   pid_t pid_ = -1;
   int release_ = -1;
   bool locked_ = false;

@@ -137,10 +137,13 @@ class RegistryBatch {
   std::vector<std::function<int(RegistryData&)>> changes_;
 };
 
-// How long a writer waits for another program's lock (in all; it tries again
-// every millisecond), and how it sleeps between tries: a nanosleep
-// unless sleep is set (a program sets the sleep of its own clock, so that a
-// test in virtual time does not wait in real time).
+// How long a writer waits for another program's lock, and on which clock. It
+// waits in the kernel's queue for the lock (a helper thread does, so that a
+// writer that lets the lock go and takes it again at once starves no one),
+// for limitMs of real time; with sleep set (a program sets the sleep of its
+// own clock, so that a test in virtual time does not wait in real time), for
+// 20 ms of real time and then limitMs counted in sleep(1) steps. A helper
+// given up on lets the lock go as soon as it has it.
 struct RegistryLockWait {
   std::uint32_t limitMs = 2000;
   std::function<void(std::uint32_t ms)> sleep;
