@@ -3,6 +3,7 @@
 // right after their application object exists and before they create forms;
 // nothing here exposes Qt to them.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -33,11 +34,22 @@ bool ShownByQt();
 // be written.
 bool SaveScreenshot(plat::Window& window, const std::string& path);
 
+// For a scripted person: the next colour dialog the backend shows is
+// answered, a moment after it shows, with this colour (0x00BBGGRR), after a
+// picture of the whole screen went to path (none when empty).
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path);
+
 // For a scripted person: the text of the message box on screen now, or
 // nothing when none is open (or Qt does not show the program).
 std::optional<std::string> OpenBoxText();
 // Presses the open message box's default button, as Enter does; false when
 // no box is open.
 bool PressOpenBoxDefault();
+// Writes a PNG of the whole screen as a person sees it now (on X the root
+// window: every window where and as it is shown, what lies on top of what,
+// what a mask cuts away), with what changed in the core mirrored first.
+// False where Qt can give no picture of the screen (its offscreen platform,
+// Wayland) or the file could not be written.
+bool SaveScreenPicture(const std::string& path);
 
 }  // namespace gui

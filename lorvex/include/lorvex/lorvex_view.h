@@ -41,6 +41,14 @@ void FillTraceRow(ITraceListView& list, int row, const CTraceEntry& entry, const
 // end gives no empty last field, and an empty text no field at all.
 std::vector<std::string> SplitString(const std::string& text, const std::string& separator);
 
+// The four fields of a trace record "process#~date#~time#~text": fields after
+// the fourth are dropped (a text holding "#~" loses the rest), missing ones are
+// empty, so a short record is still filed whole.
+struct TraceRecordFields {
+  std::string process, date, time, text;
+};
+TraceRecordFields SplitTraceRecord(const std::string& record);
+
 // The window text senders look for (below the frame of class "Lorvex 230174").
 inline constexpr const char* kTraceWindowText = "Sallowmere Window";
 

@@ -101,7 +101,7 @@ class WriterLock {
       return;
     }
     if (!S_ISREG(st.st_mode)) {  // a FIFO in its place proves nothing
-      error_ = EINVAL;
+      error_ = kNotARegularFile;
       return;
     }
     for (;;) {

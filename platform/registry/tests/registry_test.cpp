@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "store_helpers.h"
 #include "temp_dir.h"
 
@@ -238,8 +239,8 @@ TEST_F(RegistryTest, AStoreThatIsAFifoIsRefusedWithoutWaiting) {
     written = reg.WriteInteger(kGeneral, "SizeX", 1);
     read = reg.ReadInteger(kGeneral, "SizeX");
   }
-  EXPECT_EQ(loaded, EINVAL);
-  EXPECT_EQ(written, EINVAL);
+  EXPECT_EQ(loaded, plat::kNotARegularFile);
+  EXPECT_EQ(written, plat::kNotARegularFile);
   EXPECT_EQ(read, std::nullopt);
   struct stat st {};
   ASSERT_EQ(::stat(store_.c_str(), &st), 0);

@@ -20,7 +20,7 @@
 // file, fsync, rename), so two programs ending together never tear the file and
 // neither loses the other's values. A file that exists but cannot be read is
 // never overwritten, nor is anything that is not a regular file (a FIFO is
-// refused at once, EINVAL, never waited on). Reading takes no lock: the rename
+// refused at once, kNotARegularFile, never waited on). Reading takes no lock: the rename
 // makes every version of the file complete.
 //
 // The lock is waited for a bounded time only (RegistryLockWait): a program
