@@ -245,9 +245,32 @@ class FrameView : public TypedView<FrameWidget> {
 };
 
 // ---------------------------------------------------------------- tool bars
+// The pointer leaves the tool bar: the status bar's prompt gives way.
+class LeaveFilter : public QObject {
+ public:
+  explicit LeaveFilter(std::function<void()> onLeave) : onLeave_(std::move(onLeave)) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Leave) onLeave_();
+    return QObject::eventFilter(o, e);
+  }
+
+ private:
+  std::function<void()> onLeave_;
+};
+
 class ToolBarView : public TypedView<QToolBar> {
  public:
   ToolBarView(QtBackend& b, Component& c) : TypedView(b, c, new QToolBar) {
+    const std::uint64_t id = id_;
+    QtBackend* backend = &backend_;
+    leave_ = std::make_unique<LeaveFilter>([backend, id] {
+      Act<afx::CToolBar>(*backend, id, [](afx::CToolBar* t) {
+        if (afx::CFrameWnd* f = t->GetParentFrame()) f->OnMenuSelect(0);
+      });
+    });
+    Get()->installEventFilter(leave_.get());
     Get()->setMovable(false);
     Get()->setFloatable(false);
     Get()->setContentsMargins(0, 0, 0, 0);
@@ -287,6 +310,12 @@ class ToolBarView : public TypedView<QToolBar> {
       QObject::connect(action, &QAction::triggered, [b, id, command] {
         Act<afx::CToolBar>(*b, id, [command](afx::CToolBar* t) { person::ChooseCommand(t->GetParentFrame(), command); });
       });
+      // Pointing at a button shows its prompt, as pointing at a menu item does.
+      QObject::connect(action, &QAction::hovered, [b, id, command] {
+        Act<afx::CToolBar>(*b, id, [command](afx::CToolBar* t) {
+          if (afx::CFrameWnd* f = t->GetParentFrame()) f->OnMenuSelect(command);
+        });
+      });
       actions_.emplace_back(command, action);
     }
   }
@@ -305,6 +334,7 @@ class ToolBarView : public TypedView<QToolBar> {
   }
 
   std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
+  std::unique_ptr<LeaveFilter> leave_;
 };
 
 // ---------------------------------------------------------------- status bars

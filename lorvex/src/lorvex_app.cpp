@@ -6,6 +6,7 @@
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
+#include "lorvex/version_info.h"
 #include "platform/file_io.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
@@ -151,13 +152,3 @@ void CLorvexApp::OnAppAbout() {
 void CLorvexApp::OnHelp() { WinHelp(1, afx::HELP_CONTEXT); }
 
 void CLorvexApp::OnHelpTopic5() { WinHelp(5, afx::HELP_CONTEXT); }
-
-bool RegisterInstalledComponent(const std::string& component, const char* description, const char* path) {
-  const std::string program = path ? std::string(path) : plat::ProgramFile();
-  const std::string key = "Software\\Orrindale\\Quarrystone\\Installed Components\\" + component;
-  plat::RegistryBatch batch;
-  batch.WriteString(key, "Path", program);
-  if (description) batch.WriteString(key, "Info", description);
-  plat::Registry().Apply(batch);
-  return true;
-}

@@ -4,6 +4,7 @@
 
 #include "lorvex/option_dialogs.h"
 
+#include "lorvex/update_check.h"
 #include "platform/afx/resources.h"
 
 namespace {
@@ -50,6 +51,7 @@ constexpr std::uint8_t kCtrl = afx::FVIRTKEY | afx::FCONTROL, kShift = afx::FVIR
 
 void RegisterLorvexResources() {
   RegisterOptionDialogTemplates();
+  RegisterUpdateCheckResources();
   afx::AfxRegisterMenu(IDR_MAINFRAME, MainMenu());
   afx::AfxRegisterToolBar(IDR_MAINFRAME,
                           {16,
