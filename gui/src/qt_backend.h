@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/canvas.h"
 #include "platform/vcl/forms.h"
 
 class QApplication;
@@ -95,6 +96,7 @@ class QtBackend : public plat::Backend {
 
   plat::Application& app_;
   std::unique_ptr<QApplication> ownApp_;
+  plat::TextMeasurer previousMeasurer_;
   std::unique_ptr<QObject> relay_;  // runs a person's action once mirroring is done
   std::unique_ptr<InputGate> gate_;
   int wakeFd_ = -1;

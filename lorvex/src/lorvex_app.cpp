@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "lorvex/dlg_info.h"
 #include "lorvex/logo_wnd.h"
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
@@ -144,9 +145,8 @@ void CLorvexApp::WriteSettings() {
 }
 
 void CLorvexApp::OnAppAbout() {
-  // Stands in for the info dialog.
-  plat::MessageBox(m_pMainWnd, "Lorvex V.1.4.1\nLorvex Debugging Tool", "Info \xc3\xbc" "ber Lorvex ",
-                   plat::MB_OK | plat::MB_ICONINFORMATION);
+  CDlgInfo dlg;
+  dlg.DoModal();
 }
 
 void CLorvexApp::OnHelp() { WinHelp(1, afx::HELP_CONTEXT); }
