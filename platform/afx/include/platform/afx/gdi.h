@@ -46,12 +46,20 @@ constexpr BYTE GetRValue(COLORREF c) { return plat::RedOf(c); }
 constexpr BYTE GetGValue(COLORREF c) { return plat::GreenOf(c); }
 constexpr BYTE GetBValue(COLORREF c) { return plat::BlueOf(c); }
 
+// Edges are 32-bit and wrap as the window system's own do: a window at the
+// far end of the range gives back the width it was given, never an overflow.
 struct RECT {
   int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
+  int Width() const { return WrappedDifference(right, left); }
+  int Height() const { return WrappedDifference(bottom, top); }
   bool Empty() const { return right <= left || bottom <= top; }
   friend bool operator==(const RECT&, const RECT&) = default;
+  static int WrappedSum(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+  }
+  static int WrappedDifference(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+  }
 };
 struct POINT {
   int x = 0, y = 0;

@@ -9,6 +9,7 @@
 // offers them to the application's PreTranslateMessage first; a backend
 // feeds a person's keys and clicks to afx windows the same way.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,7 +38,6 @@ inline LPARAM MakeLParam(int low, int high) {
 }
 inline int LoWord(LPARAM l) { return static_cast<int>(static_cast<std::uint32_t>(l) & 0xFFFF); }
 inline int HiWord(LPARAM l) { return static_cast<int>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
-
 
 struct MSG {
   plat::Window* hwnd = nullptr;
