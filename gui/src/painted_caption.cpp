@@ -90,9 +90,10 @@ bool PaintedCaption::Sync(afx::CWnd& w) {
     if (shown) top->show();  // new flags take effect on a window shown anew
   }
   origin_ = QPoint(w.Left, w.Top);
-  delta_ = QSize(std::max(0, w.Width - w.ClientWidth), std::max(0, w.Height - w.ClientHeight));
+  delta_ = QSize(std::max(0, afx::RECT::WrappedDifference(w.Width, w.ClientWidth)),
+                 std::max(0, afx::RECT::WrappedDifference(w.Height, w.ClientHeight)));
   const int side = delta_.width() / 2;
-  const int clientTop = std::max(0, w.Height - w.ClientHeight - side);
+  const int clientTop = std::max(0, delta_.height() - side);
   client_ = QRect(side, clientTop, std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
   const bool thick = (w.Style & afx::WS_THICKFRAME) != 0;
   const int menuTop = afx::GetSystemMetrics(thick ? afx::SM_CYFRAME : afx::SM_CYDLGFRAME) +
@@ -122,7 +123,7 @@ afx::LRESULT PaintedCaption::HitTest(const QPoint& at) const {
   if (backend_.Mirroring()) return hit;  // a delivery now would wait: no answer
   // In the core's own coordinates: where the window manager put the window
   // may be unknown (Wayland), the place within it is not.
-  const afx::LPARAM where = afx::MakeLParam(origin_.x() + at.x(), origin_.y() + at.y());
+  const afx::LPARAM where = afx::MakeLParam(afx::RECT::WrappedSum(origin_.x(), at.x()), afx::RECT::WrappedSum(origin_.y(), at.y()));
   const std::uint64_t id = id_;
   backend_.Deliver([&hit, id, where] {
     if (auto* w = Live<afx::CWnd>(id)) hit = w->SendMessage(afx::WM_NCHITTEST, 0, where);
@@ -131,7 +132,7 @@ afx::LRESULT PaintedCaption::HitTest(const QPoint& at) const {
 }
 
 void PaintedCaption::Send(afx::UINT message, afx::LRESULT hit, const QPoint& at) {
-  const afx::LPARAM where = afx::MakeLParam(origin_.x() + at.x(), origin_.y() + at.y());
+  const afx::LPARAM where = afx::MakeLParam(afx::RECT::WrappedSum(origin_.x(), at.x()), afx::RECT::WrappedSum(origin_.y(), at.y()));
   Act<afx::CWnd>(backend_, id_, [message, hit, where](afx::CWnd* w) {
     w->SendMessage(message, static_cast<afx::WPARAM>(hit), where);
   });

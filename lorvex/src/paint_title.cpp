@@ -91,7 +91,8 @@ afx::RECT CPaintTitle::GetCaptionRect() const {
   afx::RECT window;
   afx::GetWindowRect(m_hWnd, &window);
   const int height = afx::GetSystemMetrics(tool ? afx::SM_CYSMCAPTION : afx::SM_CYCAPTION);
-  return afx::RECT{fx, fy, window.Width() - fx, fy + height - afx::GetSystemMetrics(afx::SM_CYBORDER)};
+  return afx::RECT{fx, fy, afx::RECT::WrappedDifference(window.Width(), fx),
+                   fy + height - afx::GetSystemMetrics(afx::SM_CYBORDER)};
 }
 
 afx::COLORREF CPaintTitle::GetTextColor(afx::BOOL active) const {
@@ -140,10 +141,8 @@ afx::LRESULT CPaintTitle::OnNcPaint(afx::WPARAM region, afx::LPARAM lParam) {
   if (caption.Empty() || (afx::IsIconic(m_hWnd) && !m_bPaintIconic)) {
     return afx::DefWindowProcA(m_hWnd, afx::WM_NCPAINT, region, lParam);
   }
-  caption.left += window.left;
-  caption.right += window.left;
-  caption.top += window.top;
-  caption.bottom += window.top;
+  caption = afx::RECT{afx::RECT::WrappedSum(caption.left, window.left), afx::RECT::WrappedSum(caption.top, window.top),
+                       afx::RECT::WrappedSum(caption.right, window.left), afx::RECT::WrappedSum(caption.bottom, window.top)};
   auto* given = region > afx::NCPAINT_WHOLE_WINDOW ? reinterpret_cast<afx::HRGN>(region) : nullptr;
   if (given && !afx::RectInRegion(given, &caption)) return afx::DefWindowProcA(m_hWnd, afx::WM_NCPAINT, region, lParam);
   afx::HRGN captionRegion = afx::CreateRectRgn(caption.left, caption.top, caption.right, caption.bottom);
@@ -281,7 +280,8 @@ afx::HBITMAP CPaintTitle::GetCaptionBitmap(afx::BOOL active) {
   }
   afx::HBITMAP& bitmap = active ? m_hActive : m_hInactive;
   if (bitmap) return bitmap;
-  const int w = caption.Width(), h = caption.Height();
+  // What a window's surface can hold of a caption (its side is bounded).
+  const int w = std::min(caption.Width(), afx::kMaxSurfaceSide - caption.left), h = caption.Height();
   // A window too narrow for its frames has no caption to draw.
   if (w <= 0 || h <= 0) return nullptr;
   const auto style = static_cast<std::uint32_t>(afx::GetWindowLongA(m_hWnd, afx::GWL_STYLE));
@@ -297,6 +297,11 @@ afx::HBITMAP CPaintTitle::GetCaptionBitmap(afx::BOOL active) {
     return nullptr;
   }
   bitmap = afx::CreateCompatibleBitmap(window, w, h);
+  if (!bitmap) {
+    afx::ReleaseDC(m_hWnd, window);
+    afx::DeleteDC(memory);
+    return nullptr;
+  }
   afx::HGDIOBJ oldBitmap = afx::SelectObject(memory, bitmap);
   PaintBackground(active, memory, w, h);
 

@@ -197,7 +197,7 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
-  if (!dc || width <= 0 || height <= 0) return nullptr;
+  if (!dc || width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
   GdiBitmap* b = Made<GdiBitmap>();
   b->Resize(width, height, plat::clBlack);
   return b;

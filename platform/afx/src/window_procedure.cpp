@@ -3,6 +3,7 @@
 // non-client area (frame, caption, its buttons), hit-testing and the
 // system commands.
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <unordered_set>
@@ -41,7 +42,7 @@ bool ToolWindow(const CWnd& w) { return (w.ExStyle & WS_EX_TOOLWINDOW) != 0; }
 RECT SystemCaption(const CWnd& w) {
   const POINT f = FrameSize(w);
   const int height = GetSystemMetrics(ToolWindow(w) ? SM_CYSMCAPTION : SM_CYCAPTION);
-  return RECT{f.x, f.y, w.Width - f.x, f.y + height - GetSystemMetrics(SM_CYBORDER)};
+  return RECT{f.x, f.y, RECT::WrappedDifference(w.Width, f.x), f.y + height - GetSystemMetrics(SM_CYBORDER)};
 }
 
 POINT ButtonSize(const CWnd& w) {
@@ -237,8 +238,9 @@ void CWnd::SetWindowText(const std::string& text) {
 GdiBitmap* CWnd::NonClientSurface() {
   if (!created_ || Width <= 0 || Height <= 0) return nullptr;
   if (!nonClient_) nonClient_ = std::make_shared<GdiBitmap>();
-  if (nonClient_->width != Width || nonClient_->height != Height) {
-    nonClient_->Resize(Width, Height, GetSysColor(COLOR_BTNFACE));
+  const int width = std::min(Width.Get(), kMaxSurfaceSide), height = std::min(Height.Get(), kMaxSurfaceSide);
+  if (nonClient_->width != width || nonClient_->height != height) {
+    nonClient_->Resize(width, height, GetSysColor(COLOR_BTNFACE));
   }
   return nonClient_.get();
 }
@@ -261,15 +263,14 @@ bool PaintNonClient(CWnd& w, HRGN region, bool captionOnly) {
   if (w.Style & WS_CHILD) return false;
   HDC dc = GetWindowDC(&w);
   if (!dc) return false;
-  const int width = w.Width, height = w.Height;
+  const GdiBitmap& surface = *TargetOf(dc);
+  const int width = surface.width, height = surface.height;
   const POINT f = FrameSize(w);
-  const RECT caption = SystemCaption(w);
+  RECT caption = SystemCaption(w);
+  caption.right = std::min(caption.right, width - f.x);
   const bool full = FullCaption(w.Style);
-  RECT onScreen = caption;
-  onScreen.left += w.Left;
-  onScreen.right += w.Left;
-  onScreen.top += w.Top;
-  onScreen.bottom += w.Top;
+  const RECT onScreen{RECT::WrappedSum(caption.left, w.Left), RECT::WrappedSum(caption.top, w.Top),
+                      RECT::WrappedSum(caption.right, w.Left), RECT::WrappedSum(caption.bottom, w.Top)};
   const bool drawCaption = full && !caption.Empty() && (!region || RectInRegion(region, &onScreen));
   if (!captionOnly) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -329,9 +330,9 @@ bool PaintNonClient(CWnd& w, HRGN region, bool captionOnly) {
 }
 
 LRESULT HitTest(CWnd& w, LPARAM lParam) {
-  const int x = static_cast<std::int16_t>(LoWord(lParam)) - w.Left;
-  const int y = static_cast<std::int16_t>(HiWord(lParam)) - w.Top;
-  const int width = w.Width, height = w.Height;
+  const int x = RECT::WrappedDifference(static_cast<std::int16_t>(LoWord(lParam)), w.Left);
+  const int y = RECT::WrappedDifference(static_cast<std::int16_t>(HiWord(lParam)), w.Top);
+  const int width = std::min(w.Width.Get(), kMaxSurfaceSide), height = std::min(w.Height.Get(), kMaxSurfaceSide);
   if (x < 0 || y < 0 || x >= width || y >= height) return HTNOWHERE;
   if (w.Style & WS_CHILD) return HTCLIENT;
   const POINT f = FrameSize(w);

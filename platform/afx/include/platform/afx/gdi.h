@@ -379,7 +379,10 @@ using HDC = DeviceContext*;
 
 HBRUSH CreateSolidBrush(COLORREF color);
 HFONT CreateFontIndirectA(const LOGFONTA* font);
-// None for an empty size or no DC.
+// The largest side of a bitmap or a window's surface: what lies beyond is
+// not drawn (a window of absurd size costs no absurd memory).
+constexpr int kMaxSurfaceSide = 4096;
+// None for an empty size, a side beyond kMaxSurfaceSide or no DC.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 // Deletes a brush, font, bitmap, region or icon (not a stock one, nor one
