@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libcurl4-openssl-dev libdbus-1-dev
   dbus dbus-daemon xvfb xauth fonts-dejavu-core fonts-dejavu-extra xdg-utils
+  python3-dbus
 )
 # Clang with its libFuzzer and sanitizer runtimes, only for scripts/fuzz.sh.
 if [ "${1:-}" = "--fuzz" ]; then
