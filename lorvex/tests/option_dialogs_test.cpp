@@ -117,6 +117,9 @@ TEST_F(OptionDialogs, TheSheetShowsItsThreePagesInOrderWithTheirTextsAndStartsOn
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(caption->Pixel(0, 5), 0u);
     EXPECT_EQ(caption->Pixel(caption->width - 1, 5), 0xFF8000u);
+    // The client area starts below the caption and its border line.
+    const afx::RECT room = sheet.Painter.GetCaptionRect();
+    EXPECT_EQ(sheet.Height - sheet.ClientHeight - room.left, room.bottom + 1);
     EXPECT_EQ(sheet.GetDlgItem(afx::IDOK)->GetWindowText(), "OK");
     EXPECT_EQ(sheet.GetDlgItem(afx::ID_APPLY_NOW)->IsWindowEnabled(), afx::FALSE);
     ASSERT_NE(sheet.GetDlgItem(afx::IDHELP), nullptr);

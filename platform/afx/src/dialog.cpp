@@ -19,11 +19,13 @@ std::map<UINT, DialogTemplate>& Templates() {
 int MulDiv(int a, int b, int c) { return static_cast<int>(static_cast<long long>(a) * b / c); }
 
 // Nominal sizes of what the window manager adds around a dialog.
-constexpr int kDialogBorder = 3, kDialogCaption = 20;
-int DialogFrameWidth(std::uint32_t style) { return (style & WS_CHILD) ? 0 : 2 * kDialogBorder; }
+// A dialog's frame and caption as the system metrics have them (a painted
+// caption covers exactly that room).
+int DialogBorder() { return GetSystemMetrics(SM_CXDLGFRAME); }
+int DialogFrameWidth(std::uint32_t style) { return (style & WS_CHILD) ? 0 : 2 * DialogBorder(); }
 int DialogFrameHeight(std::uint32_t style) {
   if (style & WS_CHILD) return 0;
-  return 2 * kDialogBorder + ((style & WS_CAPTION) == WS_CAPTION ? kDialogCaption : 0);
+  return 2 * DialogBorder() + ((style & WS_CAPTION) == WS_CAPTION ? GetSystemMetrics(SM_CYCAPTION) : 0);
 }
 
 // A control made from a template goes with its dialog's window.
