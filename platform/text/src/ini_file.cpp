@@ -156,7 +156,10 @@ bool IniDocument::SetValue(std::string_view section, std::string_view key, std::
     return true;
   }
   if (!lines_.empty() && !IsBlank(lines_.back().text)) lines_.push_back(Classify(""));
-  lines_.push_back(Classify("[" + std::string(section) + "]"));
+  // Built by appending: "[" + std::string(...) trips a false -Wrestrict of GCC 12 at -O3.
+  std::string header = "[";
+  header.append(section).append("]");
+  lines_.push_back(Classify(header));
   lines_.push_back(Classify(text));
   return true;
 }
