@@ -24,12 +24,19 @@ class ViewerSocket : public Viewer {
  protected:
   std::string SocketPath() const { return socketDir + "/" + plat::ipc::kSocketFileName; }
   // Sends raw bytes to the viewer's socket as a client of this user would.
+  // An empty record keeps its connection open until the test ends: sent last
+  // before a hang-up it cannot be told from the hang-up.
   void SendRaw(const std::vector<std::uint8_t>& bytes) {
     const int fd = ipc_test::ConnectRaw(SocketPath());
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-    ::close(fd);
+    if (bytes.empty()) kept_.push_back(fd);
+    else ::close(fd);
   }
+  ~ViewerSocket() override {
+    for (int fd : kept_) ::close(fd);
+  }
+  std::vector<int> kept_;
   static std::vector<std::uint8_t> Bytes(const plat::ipc::Datagram& d) { return {d.bytes.begin(), d.bytes.begin() + d.size}; }
   // What the loop does when the socket is readable.
   void Pump() { ui.App().Idle(); }
@@ -121,23 +128,32 @@ TEST_F(ViewerSocket, AnotherUserCanNeitherReachTheSocketNorNameATraceFile) {
   sockaddr_un address{};
   socklen_t length = 0;
   ASSERT_TRUE(plat::ipc::MakeSocketAddress(SocketPath(), address, length));
-  // A connection made by this user, then used by another one: the kernel
-  // tells the viewer who sends. (The private directory keeps the other user
-  // from connecting at all.)
-  const int fd = ipc_test::ConnectRaw(SocketPath());
-  ASSERT_GE(fd, 0);
+  // The private directory keeps the other user from connecting at all; with
+  // it opened by mistake, the connection's peer credentials tell the viewer
+  // who connected, and it is refused.
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::setgid(ipc_test::kOtherUid) != 0 || ::setuid(ipc_test::kOtherUid) != 0) _exit(100);
     const int direct = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    const bool refused =
-        ::connect(direct, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EACCES;
-    const bool sent = ::send(fd, d.bytes.data(), d.size, MSG_DONTWAIT) == static_cast<ssize_t>(d.size);
-    _exit(refused && sent ? 0 : 1);
+    _exit(::connect(direct, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EACCES ? 0 : 1);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
-  ::close(fd);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // Every directory on the way, up to /tmp, opened to others for the passage.
+  for (std::string up = socketDir; up.size() > 4 && up.rfind('/') > 0; up.resize(up.rfind('/')))
+    ASSERT_EQ(::chmod(up.c_str(), 0711), 0) << up;
+  ASSERT_EQ(::chmod(SocketPath().c_str(), 0777), 0);
+  const pid_t other = ::fork();
+  if (other == 0) {
+    if (::setgid(ipc_test::kOtherUid) != 0 || ::setuid(ipc_test::kOtherUid) != 0) _exit(100);
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) _exit(2);
+    _exit(::send(fd, d.bytes.data(), d.size, MSG_DONTWAIT) == static_cast<ssize_t>(d.size) ? 0 : 1);
+  }
+  ::waitpid(other, &status, 0);
+  ASSERT_EQ(::chmod(socketDir.c_str(), 0700), 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   Pump();
