@@ -105,6 +105,35 @@ TEST_F(ViewerSocket, DatagramsThatAreNotTraceMessagesAreDroppedCountedAndNothing
   EXPECT_EQ(Row(0)[3], "ok");
 }
 
+TEST_F(ViewerSocket, RecordsAClientLostAreToldInTheLog) {
+  CLorvexApp& a = Start();
+  std::vector<std::string> log;
+  a.TraceSocket.LossLog = [&](const std::string& line) { log.push_back(line); };
+  {
+    plat::ipc::TraceSender client(SocketPath());
+    // Until the connection is full, and some more; then, once the viewer took
+    // what came, one more that shows the gap.
+    int sent = 0;
+    while (client.Stats().Dropped(plat::ipc::SendDrop::kQueueFull) < 3 && sent < 1000000) {
+      client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~" + std::to_string(sent++));
+    }
+    while (a.TraceSocket.Drain() > 0) {
+    }
+    ASSERT_TRUE(client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~last"));
+    Pump();
+    EXPECT_EQ(a.TraceEntries.size(), client.Stats().sent);
+    EXPECT_EQ(a.TraceSocket.Stats()->lostAtSenders, 3u);
+  }
+  Pump();  // the client has gone
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "lorvex: 3 trace records of process " + std::to_string(::getpid()) +
+                            " never arrived: 3 dropped by the client, 0 sent before it reached a viewer");
+  log.clear();
+  End();
+  ASSERT_EQ(log.size(), 1u) << "the total once more at the end";
+  EXPECT_EQ(log[0], "lorvex: trace records lost so far: 3 dropped by clients, 0 sent before they reached a viewer, 0 refused here");
+}
+
 TEST_F(ViewerSocket, MessagesTakenAfterTheViewWentAreCountedAsUndelivered) {
   CLorvexApp& a = Start();
   ASSERT_TRUE(a.TraceSocket.Receiving());

@@ -404,8 +404,8 @@ std::size_t TraceReceiver::ReadBatch(int fd, bool& ended, std::uint64_t& last) {
 
 void TraceReceiver::MaybeReport(std::uint64_t now, bool force) {
   const std::uint64_t lost = stats_.TotalLost();
-  if (!OnLoss || lost == reported_) return;
-  if (!force && reportedAt_ != 0 && now - reportedAt_ < kLossReportMs * 1000000u) return;
+  if (!OnLoss || lost == 0) return;
+  if (!force && (lost == reported_ || (reportedAt_ != 0 && now - reportedAt_ < kLossReportMs * 1000000u))) return;
   reported_ = lost;
   reportedAt_ = now;
   OnLoss(LossReport{0, stats_.lostAtSenders, stats_.lostWithoutViewer, stats_.TotalRejected()});

@@ -148,7 +148,7 @@ class TraceReceiver {
   std::size_t Drain(const Callback& callback, std::size_t limit = kDrainLimit);
 
   const ReceiveStats& Stats() const { return stats_; }
-  // Tells OnLoss of all losses now, when there are new ones.
+  // Tells OnLoss of all losses now, when there were any.
   void ReportLosses();
 
  private:
