@@ -105,6 +105,13 @@ bool TraceSender::Connect(SendDrop& why) {
   return false;
 }
 
+bool TraceSender::DropWhileUnreachable() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (fd_ >= 0 || !tried_ || clock_() - last_try_ >= kRetryIntervalMs * 1000000u) return false;
+  Drop(last_failure_);
+  return true;
+}
+
 bool TraceSender::SendDatagram(const Datagram& datagram) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!address_ok_) {

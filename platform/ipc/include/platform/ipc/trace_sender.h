@@ -76,6 +76,10 @@ class TraceSender {
   // True when the datagram went to the viewer's queue; false when dropped.
   bool Send(TraceMessage message, std::int32_t wparam, std::int32_t lparam, std::string_view text);
   bool SendDatagram(const Datagram& datagram);
+  // Drops and counts one message without building it when the sender
+  // would not try to reach the viewer now (none there a moment ago):
+  // true when it did. Lets a caller skip the work of making the message.
+  bool DropWhileUnreachable();
 
   SendStats Stats() const;
   // Why the constructor could not set up (empty when it could).
