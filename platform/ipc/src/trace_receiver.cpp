@@ -95,6 +95,8 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
   DirectoryResult dir = MakePrivateDirectory(directory);
   if (!dir.ok()) return Failed(OpenError::kDirectory, dir.error);
 
+  // As many clients as the system allows: every one holds a descriptor here.
+  RaiseDescriptorLimit();
   std::unique_ptr<TraceReceiver> self(new TraceReceiver());
   self->socket_path_ = dir.path + kSocketFileName;
   const std::string& path = self->socket_path_;
@@ -248,7 +250,7 @@ void TraceReceiver::Accept() {
     conn = Connection{};
     conn.pid = known ? peer.pid : 0;
     conn.active = MonotonicNanoseconds();
-    if (!known || peer.uid != geteuid()) {
+    if (!known || peer.uid != uid_) {
       // Another user's (or nobody knows whose): everything it sent so far is
       // refused, and it goes.
       conn.foreign = true;
@@ -381,7 +383,7 @@ std::size_t TraceReceiver::ReadBatch(int fd, bool& ended, std::uint64_t& last) {
       }
     }
     ++got;
-    std::optional<Reject> why = CheckAncillary(h, geteuid());
+    std::optional<Reject> why = CheckAncillary(h, uid_);
     if (!why && (h.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;
     if (!why && c.foreign) why = Reject::kForeignUser;
     DecodedView decoded;

@@ -53,6 +53,7 @@
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstddef>
@@ -185,6 +186,7 @@ class TraceReceiver {
   void MaybeReport(std::uint64_t now, bool force);
 
   int fd_ = -1;  // the listening socket
+  uid_t uid_ = geteuid();  // whose connections are served
   int epoll_fd_ = -1;
   int waiting_fd_ = -1;  // readable while messages read wait in records_
   int spare_fd_ = -1;    // kept free so that a connection can always be taken and closed
