@@ -25,9 +25,9 @@
 #include "kestrum/app/select_hardware.h"
 #include "kestrum/app/wait_message.h"
 #include "kestrum/app/win_main.h"
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/session_end.h"
+#include "platform/ui/application.h"
+#include "platform/vcl/forms.h"
+#include "platform/ui/session_end.h"
 
 namespace {
 

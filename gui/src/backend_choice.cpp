@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/application.h"
+#include "platform/ui/application.h"
 #include "qt_backend.h"
 
 namespace gui {

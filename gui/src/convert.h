@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "platform/controls.h"
+#include "platform/vcl/controls.h"
 
 namespace gui {
 

@@ -12,7 +12,7 @@
 
 #include <map>
 
-#include "platform/list_view.h"
+#include "platform/ui/list_view.h"
 #include "window_view.h"
 
 namespace gui {

@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "convert.h"
-#include "platform/canvas.h"
-#include "platform/strings.h"
+#include "platform/ui/canvas.h"
+#include "platform/vcl/strings.h"
 
 namespace gui {
 

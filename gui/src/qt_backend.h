@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class QApplication;
 

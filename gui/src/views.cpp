@@ -34,7 +34,7 @@
 
 #include "convert.h"
 #include "pictures.h"
-#include "platform/list_view.h"
+#include "platform/ui/list_view.h"
 #include "qt_backend.h"
 #include "window_view.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace gui {
 

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <optional>
 
-#include "qt_support.h"
+#include "qt_forms_support.h"
 
 namespace {
 

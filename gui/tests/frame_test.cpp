@@ -16,7 +16,7 @@
 namespace {
 
 using namespace afx_test;
-using gui::testing::QtFixture;
+using QtFixture = gui::testing::QtFrameFixture;
 
 class FrameRendering : public QtFixture {
  protected:

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "qt_support.h"
+#include "qt_forms_support.h"
 
 namespace {
 

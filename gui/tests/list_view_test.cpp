@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "platform/list_view.h"
-#include "qt_support.h"
+#include "platform/ui/list_view.h"
+#include "qt_forms_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "qt_support.h"
+#include "qt_forms_support.h"
 
 namespace {
 

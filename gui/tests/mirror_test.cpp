@@ -18,7 +18,7 @@
 
 #include "convert.h"
 #include "gui/backend_choice.h"
-#include "qt_support.h"
+#include "qt_forms_support.h"
 #include "views.h"
 
 namespace {

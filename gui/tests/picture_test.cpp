@@ -6,7 +6,7 @@
 
 #include "convert.h"
 #include "pictures.h"
-#include "qt_support.h"
+#include "qt_forms_support.h"
 #include "views.h"
 
 namespace {

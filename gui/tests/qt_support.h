@@ -1,7 +1,8 @@
 #pragma once
 // One QApplication for the whole test process, on Qt's offscreen platform,
 // and a fixture with a fresh application in virtual time shown by the Qt
-// backend.
+// backend: the core's session for the frame/document/view windows
+// (QtFrameFixture); the forms' session in qt_forms_support.h.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "qt_backend.h"
 
 namespace gui::testing {
@@ -44,9 +45,10 @@ inline QAction* MenuItem(QMenu* menu, const QString& text) {
   return nullptr;
 }
 
-class QtFixture : public ::testing::Test {
+template <class Session>
+class QtSessionFixture : public ::testing::Test {
  protected:
-  QtFixture() {
+  QtSessionFixture() {
     EnsureQApplication();
     backend = std::make_shared<QtBackend>(ui.App(), Argc(), Argv());
     ui.App().SetBackend(backend);
@@ -63,8 +65,10 @@ class QtFixture : public ::testing::Test {
     return dynamic_cast<W*>(w);
   }
 
-  plat::testing::Session ui;
+  Session ui;
   std::shared_ptr<QtBackend> backend;
 };
+
+using QtFrameFixture = QtSessionFixture<plat::testing::CoreSession>;
 
 }  // namespace gui::testing

@@ -2,8 +2,8 @@
 #include "gui/backend_choice.h"
 #include "gui/frame_rendering.h"
 #include "lorvex/lorvex_app.h"
-#include "platform/application.h"
-#include "platform/session_end.h"
+#include "platform/ui/application.h"
+#include "platform/ui/session_end.h"
 
 int main(int argc, char** argv) {
   // The end of the session, a kill or Ctrl+C close the viewer the normal

@@ -1,6 +1,6 @@
 #include "lorvex/option_dialogs.h"
 
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-using gui::testing::QtFixture;
+using QtFixture = gui::testing::QtFrameFixture;
 
 class ViewerWindow : public QtFixture {
  protected:

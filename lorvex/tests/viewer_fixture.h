@@ -13,7 +13,7 @@
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "temp_dir.h"
 
 class Viewer : public ::testing::Test {
@@ -64,7 +64,7 @@ class Viewer : public ::testing::Test {
   // The viewer's trace socket, apart from every other viewer's.
   std::string socketDir = dir.File("sock");
   test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", socketDir.c_str()};
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   std::optional<CLorvexApp> app;
   plat::Registry registry;
 };

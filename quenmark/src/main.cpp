@@ -1,7 +1,7 @@
 // Quenmark: the trace filter editor.
 #include "gui/backend_choice.h"
-#include "platform/forms.h"
-#include "platform/session_end.h"
+#include "platform/vcl/forms.h"
+#include "platform/ui/session_end.h"
 #include "quenmark/form_main.h"
 
 int main(int argc, char** argv) {

@@ -13,7 +13,7 @@
 
 #include "kestrum/trace_bridge.h"
 #include "platform/library_loader.h"
-#include "platform/testing.h"
+#include "platform/vcl/testing.h"
 #include "quenmark/form_main.h"
 
 namespace quenmark_testing {

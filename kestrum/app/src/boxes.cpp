@@ -1,7 +1,7 @@
 #include "kestrum/app/boxes.h"
 
 #include "driver/hardware_kind.h"
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 namespace kestrum {
 

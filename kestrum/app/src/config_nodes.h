@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "kestrum/app/boxes.h"
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum::config {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum::layout {
 

@@ -4,8 +4,8 @@
 
 #include "gui/backend_choice.h"
 #include "kestrum/app/win_main.h"
-#include "platform/forms.h"
-#include "platform/session_end.h"
+#include "platform/vcl/forms.h"
+#include "platform/ui/session_end.h"
 
 int main(int argc, char** argv) {
   plat::BlockSessionEndSignals();  // before any thread exists

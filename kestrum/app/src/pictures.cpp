@@ -1,6 +1,6 @@
 #include "kestrum/app/pictures.h"
 
-#include "platform/canvas.h"
+#include "platform/ui/canvas.h"
 
 namespace kestrum {
 namespace {

@@ -15,7 +15,7 @@
 #include "kestrum/app/wait_dialog.h"
 #include "kestrum/app/wait_message.h"
 #include "platform/format.h"
-#include "platform/thread.h"
+#include "platform/ui/thread.h"
 
 namespace {
 

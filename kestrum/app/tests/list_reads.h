@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum::testing {
 

@@ -16,7 +16,7 @@
 #include "kestrum/app/win_main.h"
 #include "platform/exception.h"
 #include "platform/testing/loaders.h"
-#include "platform/thread.h"
+#include "platform/ui/thread.h"
 
 namespace {
 

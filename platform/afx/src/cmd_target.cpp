@@ -1,6 +1,6 @@
 #include "platform/afx/cmd_target.h"
 
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 namespace afx {
 

@@ -1,7 +1,7 @@
 // Automation objects on a private D-Bus, called by separate processes.
 #include <gtest/gtest.h>
 
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "process_support.h"
 #include "temp_dir.h"
 #include "test_classes.h"
@@ -38,7 +38,7 @@ class Automation : public ::testing::Test {
   ScopedEnv home{"HOME", dir.path().c_str()};
   ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
   test_support::PrivateBus bus{dir.path()};
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   TestApp app;
   int fd = -1;
 };

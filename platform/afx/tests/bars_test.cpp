@@ -6,7 +6,7 @@
 #include "platform/afx/atom.h"
 #include "platform/afx/bars.h"
 #include "platform/afx/list_view.h"
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "temp_dir.h"
 #include "bars_program.h"
 
@@ -32,7 +32,7 @@ class FrameBars : public ::testing::Test {
 
   test_support::TempDir dir;
   test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   BarsApp app;
   BarsFrame* frame = nullptr;
 };

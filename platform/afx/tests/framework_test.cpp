@@ -2,7 +2,7 @@
 // time with scripted boxes and dialogs.
 #include <gtest/gtest.h>
 
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 #include "temp_dir.h"
 #include "test_classes.h"
 
@@ -32,7 +32,7 @@ class Framework : public ::testing::Test {
   ScopedEnv home{"HOME", dir.path().c_str()};
   ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
   ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   TestApp app;
 };
 

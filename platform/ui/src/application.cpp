@@ -1,4 +1,4 @@
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

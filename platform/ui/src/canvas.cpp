@@ -1,4 +1,4 @@
-#include "platform/canvas.h"
+#include "platform/ui/canvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <map>
 
 #include "platform/exception.h"
-#include "platform/strings.h"
+#include "platform/ascii.h"
 
 namespace plat {
 

@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "platform/ui/clock.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
-#include "platform/list_view.h"
+#include "platform/ui/list_view.h"
 
 #include <algorithm>
 
-#include "platform/application.h"
-#include "platform/clock.h"
+#include "platform/ui/application.h"
+#include "platform/ui/clock.h"
 
 namespace plat {
 

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/thread.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/thread.h"
 
 namespace plat::detail {
 

@@ -1,10 +1,10 @@
-#include "platform/session_end.h"
+#include "platform/ui/session_end.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 namespace plat {
 namespace {

@@ -7,45 +7,16 @@
 #include <thread>
 #include <vector>
 
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
+#include "poll_worker.h"
 
 namespace {
 
 using namespace plat;
 using plat::testing::Advance;
-using plat::testing::Session;
+using plat::testing::PollWorker;
+using Session = plat::testing::CoreSession;
 using plat::testing::SessionOptions;
-
-// A worker shaped like the programs' poll threads: idles in 500 ms steps
-// while inactive, otherwise makes a pass every 50 ms and reports each pass's
-// tick to the window thread through a synchronised call.
-class PollWorker : public Thread {
- public:
-  explicit PollWorker(std::vector<std::uint32_t>* passes) : Thread(true), passes_(passes) {}
-  ~PollWorker() override {
-    Terminate();
-    WaitFor();
-  }
-  std::atomic<bool> active{false};
-  std::atomic<int> idleWakeups{0};
-
- protected:
-  void Execute() override {
-    while (!Terminated()) {
-      if (!active) {
-        Sleep(500);
-        ++idleWakeups;
-        continue;
-      }
-      const std::uint32_t tick = GetTickCount();
-      Synchronize([this, tick] { passes_->push_back(tick); });
-      Sleep(50);
-    }
-  }
-
- private:
-  std::vector<std::uint32_t>* passes_;
-};
 
 TEST(VirtualTime, WorkerIdlesInLongStepsAndPassesEvery50Ms) {
   Session ui;
@@ -330,28 +301,6 @@ TEST(Synchronize, WindowThreadWaitingForAWorkerBlockedInASyncCallDoesNotDeadlock
   EXPECT_TRUE(LiveWorkerThreads().empty());
 }
 
-// The window thread's own waits (a modal form's loop, a box held open) go on
-// serving a worker's synchronised calls, so the worker never stalls behind them.
-TEST(Synchronize, ModalFormsAndOpenBoxesKeepServingTheCalls) {
-  Session ui;
-  std::vector<std::uint32_t> passes;
-  PollWorker worker(&passes);
-  worker.active = true;
-  worker.Resume();  // its first pass asks for the window thread at once
-
-  auto* dialog = new vcl::TForm(&ui.App());
-  dialog->Name = "Form_Dialog";
-  plat::testing::ExpectModal("Form_Dialog", [&passes](vcl::TForm& f) {
-    EXPECT_EQ(passes, (std::vector<std::uint32_t>{0})) << "served by the modal loop before the person acts";
-    Advance(100);
-    f.Close();
-  });
-  EXPECT_EQ(dialog->ShowModal(), vcl::mrCancel);
-  plat::testing::ExpectBox("Working").While([] { Advance(100); });
-  MessageBox(nullptr, "Working", "Test", MB_OK);
-  EXPECT_EQ(passes, (std::vector<std::uint32_t>{0, 50, 100, 150, 200}));
-}
-
 TEST(Synchronize, PostedEventsFromWorkersRunOnTheWindowThread) {
   Session ui;
   std::vector<std::thread::id> ranOn;
@@ -363,7 +312,7 @@ TEST(Synchronize, PostedEventsFromWorkersRunOnTheWindowThread) {
       WaitFor();
     }
     void Execute() override {
-      vcl::Application->Post([this] { ranOn->push_back(std::this_thread::get_id()); });
+      plat::Application::Current()->Post([this] { ranOn->push_back(std::this_thread::get_id()); });
     }
   } poster(&ranOn);
   poster.Resume();

@@ -2,8 +2,8 @@
 // repaints coalesced in virtual time without losing or reordering a row.
 #include <gtest/gtest.h>
 
-#include "platform/list_view.h"
-#include "platform/testing.h"
+#include "platform/ui/list_view.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ class ListViewTest : public ::testing::Test {
   // What a backend does after it has mirrored the control.
   void Mirrored() { list->ClearDirty(); }
 
-  plat::testing::Session ui;
+  plat::testing::CoreSession ui;
   ListView* list;
 };
 

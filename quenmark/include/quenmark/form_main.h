@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "kestrum/trace_bridge.h"
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace quenmark {
 

@@ -31,9 +31,9 @@
 #include "kestrum/app/select_hardware.h"
 #include "kestrum/app/wait_message.h"
 #include "kestrum/app/win_main.h"
-#include "platform/clock.h"
-#include "platform/forms.h"
-#include "platform/thread.h"
+#include "platform/ui/clock.h"
+#include "platform/vcl/forms.h"
+#include "platform/ui/thread.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/testing.h"
+#include "platform/ui/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <deque>
 
+#include "platform/ui/thread.h"
+
 namespace plat::testing {
 
 namespace {
-Session* gSession = nullptr;
+CoreSession* gSession = nullptr;
 
 const char* KindName(BoxKind k) {
   switch (k) {
@@ -37,9 +39,6 @@ int FirstButton(unsigned flags) {
   }
 }
 
-void Report(const std::string& why, const char* what, const Loc& loc) {
-  if (!why.empty()) ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line())) << what << ": " << why;
-}
 }  // namespace
 
 bool BoxExpectation::Matches(const BoxRequest& box) const {
@@ -61,36 +60,24 @@ std::string BoxExpectation::Describe() const {
 
 class ScriptedBackend : public Backend {
  public:
-  struct ModalExpectation {
-    std::string formName;
-    std::function<void(vcl::TForm&)> fn;
-  };
   struct DialogExpectation {
     DialogKind kind;
     std::optional<std::string> path;
     std::optional<TColor> color;
   };
-  struct ModalSession {
-    std::uint64_t form;
-    bool ran;
-  };
 
   std::deque<std::unique_ptr<BoxExpectation>> boxes;
-  std::deque<ModalExpectation> modals;
   std::deque<DialogExpectation> dialogs;
   std::deque<std::function<void()>> idle;
-  std::vector<ModalSession> modalStack;
   std::vector<BoxRecord> boxLog;
   std::vector<DialogRecord> dialogLog;
   int changedCalls = 0;
+  std::shared_ptr<ModalScript> modalScript;
 
   void WaitForEvents(const WaitRequest&, std::vector<int>&) override {
-    vcl::TApplication* app = vcl::Application;
+    Application* app = Application::Current();
     if (!app) return;
-    if (auto* form = dynamic_cast<vcl::TForm*>(app->ModalWindow())) {
-      RunModalScript(*form);
-      return;
-    }
+    if (Window* modal = app->ModalWindow(); modal && modalScript && modalScript->RunModal(*modal)) return;
     if (!idle.empty()) {
       auto fn = std::move(idle.front());
       idle.pop_front();
@@ -99,31 +86,6 @@ class ScriptedBackend : public Backend {
     }
     ADD_FAILURE() << "the application waits for the person, but the test scripted nothing more";
     app->Terminate();
-  }
-
-  // The form's next expectation runs in the loop's wait; one that is still
-  // open with no expectation left fails and is cancelled.
-  void RunModalScript(vcl::TForm& form) {
-    ModalSession* session = nullptr;
-    for (auto& s : modalStack) {
-      if (s.form == form.Id()) session = &s;
-    }
-    const std::string name = form.Name;
-    for (auto it = modals.begin(); it != modals.end(); ++it) {
-      if (it->formName == name) {
-        auto fn = std::move(it->fn);
-        modals.erase(it);
-        if (session) session->ran = true;
-        fn(form);
-        return;
-      }
-    }
-    if (session && session->ran) {
-      ADD_FAILURE() << "modal form " << name << " was still open after its script (cancelled)";
-    } else {
-      ADD_FAILURE() << "unexpected modal form " << name << " (cancelled)";
-    }
-    form.ForceEndModal(vcl::mrCancel);
   }
 
   void Wake() override {}
@@ -179,19 +141,19 @@ class ScriptedBackend : public Backend {
 
   void ComponentsChanged() override { ++changedCalls; }
 
-  void ModalStarted(Window& w) override { modalStack.push_back({w.Id(), false}); }
+  void ModalStarted(Window& w) override {
+    if (modalScript) modalScript->ModalStarted(w);
+  }
 
   void ModalEnded(Window& w) override {
-    for (auto it = modalStack.begin(); it != modalStack.end(); ++it) {
-      if (it->form == w.Id()) {
-        modalStack.erase(it);
-        break;
-      }
-    }
+    if (modalScript) modalScript->ModalEnded(w);
   }
 };
 
-Session::Session(SessionOptions options) {
+CoreSession::CoreSession(SessionOptions options)
+    : CoreSession(options, [] { return std::make_unique<Application>(); }) {}
+
+CoreSession::CoreSession(SessionOptions options, const AppFactory& makeApp) {
   if (gSession || plat::Application::Current()) {
     std::fprintf(stderr, "platform testing: a session needs a process without another application\n");
     std::abort();
@@ -199,20 +161,18 @@ Session::Session(SessionOptions options) {
   previousClock_ = CurrentClockShared();
   SetClock(std::make_shared<VirtualClock>(options.startTick));
   backend_ = std::make_shared<ScriptedBackend>();
-  app_ = std::make_unique<vcl::TApplication>();
+  app_ = makeApp();
   app_->SetBackend(backend_);
   gSession = this;
 }
 
-Session::~Session() {
+CoreSession::~CoreSession() {
   for (const auto& b : backend_->boxes) ADD_FAILURE() << "expected box never shown: " << b->Describe();
-  for (const auto& m : backend_->modals) ADD_FAILURE() << "expected modal form never shown: " << m.formName;
   for (const auto& d : backend_->dialogs) {
     ADD_FAILURE() << "expected " << (d.kind == DialogKind::Open ? "open" : d.kind == DialogKind::Save ? "save" : "colour")
                   << " dialog never shown";
   }
   backend_->boxes.clear();
-  backend_->modals.clear();
   backend_->dialogs.clear();
   const auto threads = LiveWorkerThreads();
   if (!threads.empty()) {
@@ -225,7 +185,7 @@ Session::~Session() {
   SetClock(previousClock_);
 }
 
-Session& Session::Current() {
+CoreSession& CoreSession::Current() {
   if (!gSession) {
     std::fprintf(stderr, "platform testing: no session\n");
     std::abort();
@@ -233,118 +193,40 @@ Session& Session::Current() {
   return *gSession;
 }
 
-BoxExpectation& Session::ExpectBox(std::string text) {
+BoxExpectation& CoreSession::ExpectBox(std::string text) {
   backend_->boxes.push_back(std::make_unique<BoxExpectation>(std::move(text)));
   return *backend_->boxes.back();
 }
 
-void Session::ExpectModal(std::string formName, std::function<void(vcl::TForm&)> fn) {
-  backend_->modals.push_back({std::move(formName), std::move(fn)});
-}
-
-void Session::ExpectOpenDialog(std::optional<std::string> path) {
+void CoreSession::ExpectOpenDialog(std::optional<std::string> path) {
   backend_->dialogs.push_back({DialogKind::Open, std::move(path), std::nullopt});
 }
 
-void Session::ExpectSaveDialog(std::optional<std::string> path) {
+void CoreSession::ExpectSaveDialog(std::optional<std::string> path) {
   backend_->dialogs.push_back({DialogKind::Save, std::move(path), std::nullopt});
 }
 
-void Session::ExpectColorDialog(std::optional<TColor> color) {
+void CoreSession::ExpectColorDialog(std::optional<TColor> color) {
   backend_->dialogs.push_back({DialogKind::Color, std::nullopt, color});
 }
 
-void Session::WhenIdle(std::function<void()> fn) { backend_->idle.push_back(std::move(fn)); }
+void CoreSession::WhenIdle(std::function<void()> fn) { backend_->idle.push_back(std::move(fn)); }
 
-const std::vector<BoxRecord>& Session::Boxes() const { return backend_->boxLog; }
-const std::vector<DialogRecord>& Session::Dialogs() const { return backend_->dialogLog; }
+const std::vector<BoxRecord>& CoreSession::Boxes() const { return backend_->boxLog; }
+const std::vector<DialogRecord>& CoreSession::Dialogs() const { return backend_->dialogLog; }
 
-void Session::ClearRecords() {
+void CoreSession::ClearRecords() {
   backend_->boxLog.clear();
   backend_->dialogLog.clear();
 }
 
-int Session::ComponentsChangedCalls() const { return backend_->changedCalls; }
+int CoreSession::ComponentsChangedCalls() const { return backend_->changedCalls; }
+
+void CoreSession::SetModalScript(std::shared_ptr<ModalScript> script) { backend_->modalScript = std::move(script); }
 
 // ---------------------------------------------------------------- actions
-void Advance(std::uint32_t ms) { Session::Current().App().Advance(ms); }
+void Advance(std::uint32_t ms) { CoreSession::Current().App().Advance(ms); }
 
-void Click(vcl::TComponent* c, Loc loc) { Report(vcl::person::Click(c), "Click", loc); }
-
-void Type(vcl::TControl* c, const std::string& text, Loc loc) {
-  Report(vcl::person::Type(c, text), "Type", loc);
-}
-
-void Select(vcl::TComboBox* combo, int index, Loc loc) {
-  Report(vcl::person::Select(combo, index), "Select", loc);
-}
-
-void ChooseMenu(vcl::TMenuItem* item, Loc loc) { Report(vcl::person::ChooseMenu(item), "ChooseMenu", loc); }
-
-void PressKeys(vcl::TForm* form, std::string_view keys, Loc loc) {
-  Report(vcl::person::PressKeys(form, keys), "PressKeys", loc);
-}
-
-void PressEscape(vcl::TForm* form, Loc loc) { Report(vcl::person::PressKeys(form, "Esc"), "PressEscape", loc); }
-
-void CloseByWindowManager(vcl::TForm* form, Loc loc) {
-  Report(vcl::person::CloseByWindowManager(form), "CloseByWindowManager", loc);
-}
-
-void ClickNode(vcl::TTreeView* tree, vcl::TTreeNode* node, Loc loc) {
-  Report(vcl::person::ClickNode(tree, node), "ClickNode", loc);
-}
-
-void Drag(vcl::TTreeView* source, vcl::TTreeNode* node, vcl::TControl* target, Loc loc) {
-  if (std::string why = vcl::person::ClickNode(source, node); !why.empty()) return Report(why, "Drag", loc);
-  if (source->DragMode != vcl::dmAutomatic) {
-    return Report(std::string(source->Name) + " does not drag by itself (DragMode is manual)", "Drag", loc);
-  }
-  if (std::string why = vcl::person::BeginDrag(source); !why.empty()) return Report(why, "Drag", loc);
-  const int x = target ? target->Width / 2 : 0;
-  const int y = target ? target->Height / 2 : 0;
-  for (int step = 0; step < 2; ++step) {
-    if (std::string why = vcl::person::DragOver(target, x, y); !why.empty()) {
-      vcl::person::CancelDrag();
-      return Report(why, "Drag", loc);
-    }
-  }
-  Report(vcl::person::Drop(x, y), "Drag", loc);
-}
-
-void ShowPage(vcl::TPageControl* pc, vcl::TTabSheet* sheet, Loc loc) {
-  Report(vcl::person::ShowPage(pc, sheet), "ShowPage", loc);
-}
-
-void MouseMove(vcl::TControl* c, int x, int y, Loc loc) {
-  Report(vcl::person::MouseMove(c, x, y), "MouseMove", loc);
-}
-
-BoxExpectation& ExpectBox(std::string text) { return Session::Current().ExpectBox(std::move(text)); }
-
-void ExpectModal(std::string formName, std::function<void(vcl::TForm&)> fn) {
-  Session::Current().ExpectModal(std::move(formName), std::move(fn));
-}
-
-vcl::TComponent* FindIn(vcl::TComponent* owner, std::string_view name, Loc loc) {
-  vcl::TComponent* c = owner ? owner->FindComponent(name) : nullptr;
-  if (!c) {
-    ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line()))
-        << "no component " << name << " in " << (owner ? std::string(owner->Name) : std::string("(none)"));
-  }
-  return c;
-}
-
-void ReportWrongType(std::string_view name, const char* className, Loc loc) {
-  ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line())) << name << " is a " << className;
-}
-
-vcl::TForm* FindForm(std::string_view name, Loc loc) {
-  for (Window* w : Session::Current().App().TopLevelWindows()) {
-    if (auto* f = dynamic_cast<vcl::TForm*>(w); f && SameText(f->Name(), name)) return f;
-  }
-  ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line())) << "no form " << name;
-  return nullptr;
-}
+BoxExpectation& ExpectBox(std::string text) { return CoreSession::Current().ExpectBox(std::move(text)); }
 
 }  // namespace plat::testing

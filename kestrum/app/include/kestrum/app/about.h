@@ -2,7 +2,7 @@
 // The about box (unit About): banner, a slide show of ten product pictures,
 // links to the maker's pages.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_About : public vcl::TForm {
  public:

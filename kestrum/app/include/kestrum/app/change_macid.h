@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum {
 // The baud-rate texts, by BaudRateIndex, as the status line and the dialog show them.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_DebuggingDevice : public vcl::TForm {
  public:

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_Debug : public vcl::TForm {
  public:

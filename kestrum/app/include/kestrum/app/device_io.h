@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "kestrum/app/thread_io.h"
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_Main;
 

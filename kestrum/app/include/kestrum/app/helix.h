@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum {
 

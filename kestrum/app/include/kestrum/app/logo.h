@@ -3,7 +3,7 @@
 // the hardware is chosen; the main window's first show destroys it. The
 // hourglass cursor lasts exactly as long as the splash.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_Logo : public vcl::TForm {
  public:

@@ -28,7 +28,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_Main : public vcl::TForm {
  public:

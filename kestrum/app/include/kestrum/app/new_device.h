@@ -2,7 +2,7 @@
 // The new-device dialog (unit NewDevice): adds one slave with one I/O
 // connection chosen from lists. Its handlers belong to the configuration.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_NewDevice : public vcl::TForm {
  public:

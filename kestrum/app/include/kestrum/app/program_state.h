@@ -20,7 +20,7 @@
 #include <cstdint>
 
 #include "driver/hardware_kind.h"
-#include "platform/thread.h"
+#include "platform/ui/thread.h"
 
 // ---------------------------------------------------------------- start-up and main window
 // The poll threads' two locks: null until the main window's constructor

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_SelectHardware : public vcl::TForm {
  public:

@@ -24,7 +24,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 namespace kestrum {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_Wait : public vcl::TForm {
  public:

@@ -2,7 +2,7 @@
 // The please-wait window (unit WaitMessage) of board activation and firmware
 // reset. It has no handlers; the board handling sizes it and sets its text.
 
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 class TForm_WaitMessage : public vcl::TForm {
  public:

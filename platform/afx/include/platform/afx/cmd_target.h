@@ -28,7 +28,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 namespace afx {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform/afx/window.h"
-#include "platform/list_view.h"
+#include "platform/ui/list_view.h"
 
 namespace afx {
 

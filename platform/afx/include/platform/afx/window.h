@@ -16,7 +16,7 @@
 
 #include "platform/afx/cmd_target.h"
 #include "platform/afx/resources.h"
-#include "platform/application.h"
+#include "platform/ui/application.h"
 
 namespace afx {
 

@@ -49,7 +49,7 @@
 #include "kestrum/app/app_trace.h"
 #include "kestrum/app/device_io.h"
 #include "kestrum/app/main_form.h"
-#include "platform/testing.h"
+#include "platform/vcl/testing.h"
 
 namespace kestrum::testing {
 

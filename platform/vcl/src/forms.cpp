@@ -1,4 +1,4 @@
-#include "platform/forms.h"
+#include "platform/vcl/forms.h"
 
 #include <algorithm>
 

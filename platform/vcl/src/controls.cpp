@@ -1,11 +1,11 @@
-#include "platform/controls.h"
+#include "platform/vcl/controls.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "platform/exception.h"
-#include "platform/forms.h"
-#include "platform/list_view.h"
+#include "platform/vcl/forms.h"
+#include "platform/ui/list_view.h"
 
 namespace vcl {
 

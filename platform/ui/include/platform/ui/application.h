@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/core.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/core.h"
 
 namespace plat {
 

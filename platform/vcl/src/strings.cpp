@@ -1,4 +1,4 @@
-#include "platform/strings.h"
+#include "platform/vcl/strings.h"
 
 #include <algorithm>
 #include <cctype>

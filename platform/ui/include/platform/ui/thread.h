@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/ui/clock.h"
 
 namespace plat {
 

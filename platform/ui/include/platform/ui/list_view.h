@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 namespace plat {
 

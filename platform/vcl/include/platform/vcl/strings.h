@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/ascii.h"
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 namespace plat {
 

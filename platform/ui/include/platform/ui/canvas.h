@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core.h"
+#include "platform/ui/core.h"
 
 namespace plat {
 

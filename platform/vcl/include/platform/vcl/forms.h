@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/controls.h"
+#include "platform/vcl/controls.h"
 
 namespace vcl {
 

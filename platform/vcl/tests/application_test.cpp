@@ -8,7 +8,7 @@
 
 #include "platform/exception.h"
 #include "platform/program_path.h"
-#include "platform/testing.h"
+#include "platform/vcl/testing.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/canvas.h"
-#include "platform/core.h"
-#include "platform/strings.h"
-#include "platform/thread.h"
+#include "platform/ui/application.h"
+#include "platform/ui/canvas.h"
+#include "platform/ui/core.h"
+#include "platform/vcl/strings.h"
+#include "platform/ui/thread.h"
 
 namespace vcl {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/exception.h"
-#include "platform/testing.h"
+#include "platform/vcl/testing.h"
 
 namespace {
 
