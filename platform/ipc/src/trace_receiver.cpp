@@ -222,53 +222,24 @@ void TraceReceiver::Accept() {
       close(spare_fd_);
       spare_fd_ = -1;
       c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-      if (c >= 0) {
-        std::uint64_t last = 0;
-        bool ended = false;
-        if (static_cast<std::size_t>(c) >= connections_.size()) connections_.resize(static_cast<std::size_t>(c) + 1);
-        connections_[static_cast<std::size_t>(c)] = Connection{};
-        connections_[static_cast<std::size_t>(c)].foreign = true;
-        const auto before = stats_.Rejected(Reject::kForeignUser);
-        while (ReadBatch(c, ended, last) > 0 && !ended) {
-        }
-        // Counted as refused for want of room, not as another user's.
-        const auto n = stats_.Rejected(Reject::kForeignUser) - before;
-        stats_.rejected[static_cast<std::size_t>(Reject::kForeignUser)] -= n;
-        stats_.rejected[static_cast<std::size_t>(Reject::kTooManySenders)] += n;
-        connections_[static_cast<std::size_t>(c)] = Connection{};
-        close(c);
-        ++stats_.connectionsRefused;
-      }
+      if (c >= 0) Refuse(c, 0, Reject::kTooManySenders);
       spare_fd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
       return;
     }
     ucred peer{};
     socklen_t length = sizeof peer;
     const bool known = getsockopt(c, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer;
-    if (static_cast<std::size_t>(c) >= connections_.size()) connections_.resize(static_cast<std::size_t>(c) + 1);
-    Connection& conn = connections_[static_cast<std::size_t>(c)];
-    conn = Connection{};
-    conn.pid = known ? peer.pid : 0;
-    conn.active = MonotonicNanoseconds();
     if (!known || peer.uid != uid_) {
       // Another user's (or nobody knows whose): everything it sent so far is
       // refused, and it goes.
-      conn.foreign = true;
-      std::uint64_t last = 0;
-      bool ended = false;
-      const auto before = stats_.Rejected(Reject::kForeignUser);
-      while (ReadBatch(c, ended, last) > 0 && !ended) {
-      }
-      if (!known) {
-        const auto n = stats_.Rejected(Reject::kForeignUser) - before;
-        stats_.rejected[static_cast<std::size_t>(Reject::kForeignUser)] -= n;
-        stats_.rejected[static_cast<std::size_t>(Reject::kNoCredentials)] += n;
-      }
-      conn = Connection{};
-      close(c);
-      ++stats_.connectionsRefused;
+      Refuse(c, known ? peer.pid : 0, known ? Reject::kForeignUser : Reject::kNoCredentials);
       continue;
     }
+    if (static_cast<std::size_t>(c) >= connections_.size()) connections_.resize(static_cast<std::size_t>(c) + 1);
+    Connection& conn = connections_[static_cast<std::size_t>(c)];
+    conn = Connection{};
+    conn.pid = peer.pid;
+    conn.active = MonotonicNanoseconds();
     if (!Watch(epoll_fd_, c)) {
       conn = Connection{};
       close(c);
@@ -282,6 +253,26 @@ void TraceReceiver::Accept() {
   }
 }
 
+void TraceReceiver::ReadToEnd(int fd) {
+  // What is queued now, not what a sender that goes on sending adds for ever.
+  std::uint64_t last = 0;
+  bool ended = false;
+  for (int batches = 0; batches < 256 && ReadBatch(fd, ended, last) > 0 && !ended; ++batches) {
+  }
+}
+
+void TraceReceiver::Refuse(int fd, pid_t pid, Reject why) {
+  if (static_cast<std::size_t>(fd) >= connections_.size()) connections_.resize(static_cast<std::size_t>(fd) + 1);
+  Connection& c = connections_[static_cast<std::size_t>(fd)];
+  c = Connection{};
+  c.pid = pid;
+  c.refused = why;
+  ReadToEnd(fd);
+  c = Connection{};
+  close(fd);
+  ++stats_.connectionsRefused;
+}
+
 bool TraceReceiver::Evict() {
   int oldest = -1;
   for (std::size_t i = 0; i < connections_.size(); ++i) {
@@ -290,10 +281,7 @@ bool TraceReceiver::Evict() {
   }
   if (oldest < 0) return false;
   // What it has queued is taken first: nothing it sent is lost.
-  std::uint64_t last = 0;
-  bool ended = false;
-  while (ReadBatch(oldest, ended, last) > 0 && !ended) {
-  }
+  ReadToEnd(oldest);
   ++stats_.connectionsEvicted;
   Close(oldest);
   return true;
@@ -385,7 +373,7 @@ std::size_t TraceReceiver::ReadBatch(int fd, bool& ended, std::uint64_t& last) {
     ++got;
     std::optional<Reject> why = CheckAncillary(h, uid_);
     if (!why && (h.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;
-    if (!why && c.foreign) why = Reject::kForeignUser;
+    if (!why && c.refused) why = c.refused;
     DecodedView decoded;
     if (!why) {
       decoded = DecodeInPlace({b.data[static_cast<std::size_t>(i)].data(), size});

@@ -155,7 +155,7 @@ class TraceReceiver {
  private:
   struct Connection {
     bool open = false;
-    bool foreign = false;  // another user's: read to its end, refused
+    std::optional<Reject> refused;  // read to its end, every datagram refused for this
     pid_t pid = 0;
     bool seen = false;  // a message came: the unconnected count was taken
     std::uint64_t next = 0;  // the sequence number expected next
@@ -176,6 +176,10 @@ class TraceReceiver {
   void Accept();
   // Makes room for one more connection: false when there is none to close.
   bool Evict();
+  // Reads what the connection has queued now (taken or refused as it comes).
+  void ReadToEnd(int fd);
+  // Reads the connection to its end, every datagram refused for why, and closes it.
+  void Refuse(int fd, pid_t pid, Reject why);
   void Close(int fd);
   // Reads one batch of the connection: the datagrams read; ended is set when
   // the connection is over (its sender gone or it failed). last: send time
