@@ -6,7 +6,13 @@
 //   - the splash and the hardware chooser, answered with "PCI" (Calvory.DLL);
 //   - the main window as the chooser leaves it, then the board activated with
 //     its button and the master's status read;
-//   - the I/O monitor page;
+//   - a network search, and every connection it found dragged into the
+//     master's scan list (each confirmation box answered with OK);
+//   - the I/O monitor page with its slots lit and the first slave selected,
+//     its name and input data shown;
+//   - that slave's product name read as an attribute, shown in the BYTE form;
+//   - the debug window (Ctrl+Alt+D) with both lists, two firmware IDs enabled;
+//   - the about box, closed with OK;
 //   - Exit on the tool bar.
 //
 //   kestrum_demo FOLDER
@@ -17,12 +23,17 @@
 // Without a window backend (no display) there is nothing to photograph: 2.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "gui/backend_choice.h"
+#include "kestrum/app/about.h"
+#include "kestrum/app/debug_window.h"
+#include "kestrum/app/device_io.h"
 #include "kestrum/app/logo.h"
 #include "kestrum/app/main_form.h"
 #include "kestrum/app/select_hardware.h"
+#include "kestrum/app/wait_dialog.h"
 #include "kestrum/app/wait_message.h"
 #include "kestrum/app/win_main.h"
 #include "platform/ui/application.h"
@@ -37,6 +48,8 @@ constexpr unsigned kStepMs = 300;
 // The simulated master answers an activation within a few status polls; a
 // master that has not answered by then is photographed as it is.
 constexpr int kActivationSteps = 40;
+// The same for each later step that waits for the master or the poll threads.
+constexpr int kWaitSteps = 40;
 
 class DemoPerson {
  public:
@@ -48,9 +61,19 @@ class DemoPerson {
   bool failed() const { return failed_; }
 
  private:
-  enum class Stage { Chooser, MainWindow, Activating, IOPage, Exit, Done };
+  enum class Stage {
+    Chooser, MainWindow, Activating,
+    Search, DragSlaves, IOMonitor, ReadAttribute, DebugWindow, AboutBox,
+    Exit, Done
+  };
 
   void Step() {
+    // A box that one of the later steps brought up (each drop confirms
+    // itself) is answered as a person would: OK.
+    if (stage_ >= Stage::Search && AnswerBox()) return;
+    // While one of those steps acts (a box's loop runs inside it), the next
+    // step waits; only the about box is meant to be worked inside its loop.
+    if (acting_ && stage_ != Stage::AboutBox) return;
     switch (stage_) {
       case Stage::Chooser: {
         // The chooser is shown modally from the main window's first show.
@@ -80,14 +103,20 @@ class DemoPerson {
         }
         if (Form_Main->Edit_MasterStatus->Text.Get() != "OK!") Fail("the master did not report OK after the activation");
         Shot(*Form_Main, "5-main-window-board-active");
-        stage_ = Stage::IOPage;
-        Do(vcl::person::ShowPage(Form_Main->PageControl_Main, Form_Main->TabSheet_DeviceIO));
+        stage_ = Stage::Search;
         return;
-      case Stage::IOPage:
-        Shot(*Form_Main, "6-main-window-io-monitor");
-        stage_ = Stage::Exit;
-        Do(vcl::person::ShowPage(Form_Main->PageControl_Main, Form_Main->TabSheet_Configuration));
-        return;
+      case Stage::Search:
+        return SearchNetwork();
+      case Stage::DragSlaves:
+        return DragFoundSlaves();
+      case Stage::IOMonitor:
+        return WatchIOMonitor();
+      case Stage::ReadAttribute:
+        return ReadAttribute();
+      case Stage::DebugWindow:
+        return ShowDebugWindow();
+      case Stage::AboutBox:
+        return ShowAboutBox();
       case Stage::Exit:
         stage_ = Stage::Done;
         timer_.SetEnabled(false);
@@ -96,6 +125,156 @@ class DemoPerson {
       case Stage::Done:
         return;
     }
+  }
+
+  // ---- after the activation
+  // The search button, then the wait window until the found devices are listed.
+  void SearchNetwork() {
+    if (!started_) {
+      started_ = true;
+      waited_ = 0;
+      Act([] { return vcl::person::Click(Form_Main->SpeedButton_SearchDevice); });
+      return;
+    }
+    if (Form_Wait->Visible) {
+      if (!waitShot_) Shot(*Form_Wait, "6-search-wait");
+      waitShot_ = true;
+      if (++waited_ < kWaitSteps) return;
+    }
+    if (Form_Main->TreeView_AutoScanDevice->Items->Count == 0) {
+      if (++waited_ < kWaitSteps) return;
+      Fail("the search found no device");
+    }
+    Shot(*Form_Main, "7-searched-devices");
+    Next(Stage::DragSlaves);
+  }
+
+  // One found connection per step, dragged from the searched devices onto the
+  // scan list; its drop confirms itself with a box.
+  void DragFoundSlaves() {
+    vcl::TTreeNodes* found = Form_Main->TreeView_AutoScanDevice->Items;
+    while (dragged_ < found->Count && found->Item[dragged_]->Level() == 0) ++dragged_;
+    if (dragged_ >= found->Count) {
+      Shot(*Form_Main, "8-scan-list");
+      Next(Stage::IOMonitor);
+      Act([] { return vcl::person::ShowPage(Form_Main->PageControl_Main, Form_Main->TabSheet_DeviceIO); });
+      return;
+    }
+    vcl::TTreeNode* node = found->Item[dragged_++];
+    Act([node] {
+      vcl::TTreeView* source = Form_Main->TreeView_AutoScanDevice;
+      vcl::TTreeView* target = Form_Main->TreeView_CurrentConfig;
+      const int x = target->Width / 2;
+      const int y = target->Height / 2;
+      std::string why = vcl::person::ClickNode(source, node);
+      if (why.empty()) why = vcl::person::BeginDrag(source);
+      // Into the scan list, and a little further inside it, before the drop.
+      if (why.empty()) why = vcl::person::DragOver(target, x, y);
+      if (why.empty()) why = vcl::person::DragOver(target, x, y + 1);
+      if (why.empty()) return vcl::person::Drop(x, y + 1);
+      if (vcl::person::Dragging()) vcl::person::CancelDrag();
+      return why;
+    });
+  }
+
+  // The page's slots light up once their slaves' status has been read; the
+  // first slot is selected and shows its slave's name and input data.
+  void WatchIOMonitor() {
+    if (!started_) {
+      started_ = true;
+      waited_ = 0;
+      if (SlotControls first = FindSlotControls(*Form_Main, 1); first.Image && first.Image->Visible) {
+        Act([&] { return vcl::person::Click(first.Image); });
+      } else {
+        Fail("the I/O monitor page shows no slave");
+      }
+      return;
+    }
+    if (!IOMonitorComplete() && ++waited_ < kWaitSteps) return;
+    if (!IOMonitorComplete()) Fail("the I/O monitor did not show lit slots with the slave's input data");
+    Shot(*Form_Main, "9-io-monitor");
+    Next(Stage::ReadAttribute);
+  }
+  static bool IOMonitorComplete() {
+    for (int n = 1; n <= DeviceIO::kSlotCount; ++n) {
+      SlotControls slot = FindSlotControls(*Form_Main, n);
+      if (slot.LED && slot.LED->Visible && slot.LED->Brush->Color != vcl::clLime) return false;
+    }
+    return !Form_Main->Edit_DeviceName->Text().empty() && Form_Main->Memo_Input->Lines->Count > 0 &&
+           !Form_Main->Memo_Input->Lines->Get(0).empty();
+  }
+
+  // The Identity object's product name (class 1, instance 1, attribute 7).
+  void ReadAttribute() {
+    if (!started_) {
+      started_ = true;
+      waited_ = 0;
+      Act([] {
+        std::string why = vcl::person::Type(Form_Main->Edit_Get_ClassID, "1");
+        if (why.empty()) why = vcl::person::Type(Form_Main->Edit_Get_InstanceID, "1");
+        if (why.empty()) why = vcl::person::Type(Form_Main->Edit_Get_AttributeID, "7");
+        return why.empty() ? vcl::person::Click(Form_Main->SpeedButton_GetAttribute) : why;
+      });
+      return;
+    }
+    vcl::TStrings* reply = Form_Main->Memo_GetAttribute->Lines;
+    const bool shown = reply->Count > 0 && !reply->Get(0).empty();
+    if (!shown && ++waited_ < kWaitSteps) return;
+    if (!shown) Fail("the attribute reply did not come");
+    Shot(*Form_Main, "10-attribute-byte-form");
+    Next(Stage::DebugWindow);
+  }
+
+  // Ctrl+Alt+D; both lists refreshed after two firmware IDs were enabled.
+  void ShowDebugWindow() {
+    if (!started_) {
+      started_ = true;
+      Act([] {
+        std::string why = vcl::person::PressKeys(Form_Main, "Ctrl+Alt+D");
+        if (why.empty()) why = vcl::person::Type(Form_Debug->Memo2, "3\r\n7");
+        if (why.empty()) why = vcl::person::Click(Form_Debug->Button_AddDebugWnd);
+        return why.empty() ? vcl::person::Click(Form_Debug->Button2) : why;
+      });
+      return;
+    }
+    Shot(*Form_Debug, "11-debug-window");
+    Next(Stage::AboutBox);
+    Act([] { return vcl::person::CloseByWindowManager(Form_Debug); });
+  }
+
+  // The about box is modal: it is photographed and closed from inside its loop.
+  void ShowAboutBox() {
+    if (!started_) {
+      started_ = true;
+      Act([] { return vcl::person::ChooseMenu(Form_Main->Menu_About); });
+      if (stage_ == Stage::AboutBox) Fail("the about box did not open");
+      return;
+    }
+    if (vcl::Application->ModalWindow() != Form_About) return;
+    Shot(*Form_About, "12-about-box");
+    Next(Stage::Exit);
+    Do(vcl::person::Click(Form_About->Button_OK));
+  }
+
+  void Next(Stage stage) {
+    stage_ = stage;
+    started_ = false;
+  }
+  // An action that may bring up a box or a modal window: the next steps wait for its end.
+  template <class Action>
+  void Act(Action action) {
+    acting_ = true;
+    const std::string why = action();
+    acting_ = false;
+    Do(why);
+  }
+  bool AnswerBox() {
+    const std::optional<std::string> text = gui::OpenBoxText();
+    if (!text) return false;
+    std::printf("demo: answered the box \"%s\" with OK\n", text->c_str());
+    std::fflush(stdout);
+    if (!gui::PressOpenBoxDefault()) Fail("could not answer the box \"" + *text + "\"");
+    return true;
   }
 
   void Shot(plat::Window& window, const std::string& step) {
@@ -121,6 +300,10 @@ class DemoPerson {
   Stage stage_ = Stage::Chooser;
   int waited_ = 0;
   int waitShots_ = 0;
+  bool started_ = false;  // the current later step has made its first move
+  bool acting_ = false;   // one of our actions is under way (a box's loop may run in it)
+  bool waitShot_ = false;
+  int dragged_ = 0;       // searched-device nodes looked at so far
   std::string lastWaitText_;
   bool failed_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +60,21 @@ bool SaveScreenshot(plat::Window& window, const std::string& path) {
   const QString file = QString::fromStdString(path);
   QDir().mkpath(QFileInfo(file).absolutePath());
   return w->grab().save(file, "PNG");
+}
+
+std::optional<std::string> OpenBoxText() {
+  QtBackend* backend = CurrentQtBackend();
+  QMessageBox* box = backend ? backend->OpenBox() : nullptr;
+  if (!box) return std::nullopt;
+  return box->text().toStdString();
+}
+
+bool PressOpenBoxDefault() {
+  QtBackend* backend = CurrentQtBackend();
+  QMessageBox* box = backend ? backend->OpenBox() : nullptr;
+  if (!box || !box->defaultButton()) return false;
+  box->defaultButton()->click();
+  return true;
 }
 
 }  // namespace gui

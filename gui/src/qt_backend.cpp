@@ -372,6 +372,8 @@ int QtBackend::ShowMessageBox(const plat::BoxRequest& box) {
   auto mb = std::make_unique<QMessageBox>(icon, ToQString(box.caption), text, QMessageBox::NoButton,
                                           DialogParent(box.owner));
   mb->setTextFormat(Qt::PlainText);
+  QPointer<QMessageBox> outer = openBox_;
+  openBox_ = mb.get();
   std::vector<std::pair<QAbstractButton*, int>> buttons;
   auto add = [&](QMessageBox::StandardButton b, int answer) { buttons.emplace_back(mb->addButton(b), answer); };
   switch (box.flags & plat::MB_TYPEMASK) {
@@ -399,6 +401,7 @@ int QtBackend::ShowMessageBox(const plat::BoxRequest& box) {
   });
   QObject::connect(mb.get(), &QDialog::finished, [&done] { done = true; });
   if (!RunDialog(mb.get(), [&done] { return done; })) answer = plat::SafeBoxAnswer(box.flags);
+  openBox_ = outer;
   return answer;
 }
 

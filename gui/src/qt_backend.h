@@ -3,6 +3,7 @@
 // person does back to the core through vcl::person, exactly as the headless
 // tests do. Nothing here decides anything the core decides.
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "platform/vcl/forms.h"
 
 class QApplication;
+
 
 namespace gui {
 
@@ -72,6 +74,8 @@ class QtBackend : public plat::Backend {
   void SetScreenshotFolder(std::string folder);
   // Writes a PNG of every visible top-level window into folder now; answers the files.
   std::vector<std::string> SaveScreenshots(const std::string& folder);
+  // The message box open now (the last one opened, when one opened another).
+  QMessageBox* OpenBox() const { return openBox_; }
   // Test seams: runs just before the loop blocks; runs with each box or
   // dialog the backend has just shown (the test answers it).
   std::function<void()> beforeBlocking;
@@ -114,6 +118,7 @@ class QtBackend : public plat::Backend {
   std::set<std::uint64_t> pendingShots_;
   std::unique_ptr<QTimer> shotTimer_;
   int boxShots_ = 0;
+  QPointer<QMessageBox> openBox_;
 };
 
 }  // namespace gui

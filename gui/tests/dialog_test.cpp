@@ -14,6 +14,7 @@
 #include <fstream>
 #include <optional>
 
+#include "gui/backend_choice.h"
 #include "qt_forms_support.h"
 
 namespace {
@@ -102,6 +103,28 @@ TEST_F(DialogTest, BoxTextsKeepTheirLineBreaks) {
   MessageBox(nullptr, "CAN Bus disconnected or firmwre not responding!\r\nPlease check the CAN bus connection first.",
              "Kestrum Error", MB_OK | MB_ICONERROR);
   EXPECT_EQ(text, "CAN Bus disconnected or firmwre not responding!\nPlease check the CAN bus connection first.");
+}
+
+TEST_F(DialogTest, AScriptedPersonReadsTheOpenBoxAndPressesItsDefaultButton) {
+  EXPECT_EQ(gui::OpenBoxText(), std::nullopt);
+  EXPECT_FALSE(gui::PressOpenBoxDefault());
+  std::optional<std::string> inner;
+  backend->dialogShown = [&](QWidget*) {
+    // A box opened from inside another: the inner one is the open one, and
+    // the outer one is open again once the inner one is answered.
+    backend->dialogShown = [&](QWidget*) {
+      inner = gui::OpenBoxText();
+      QTimer::singleShot(0, [] { EXPECT_TRUE(gui::PressOpenBoxDefault()); });
+    };
+    QTimer::singleShot(0, [&] {
+      EXPECT_EQ(MessageBox(nullptr, "Inner", "Kestrum", MB_OK), IDOK);
+      EXPECT_EQ(gui::OpenBoxText(), "Outer?");
+      EXPECT_TRUE(gui::PressOpenBoxDefault());
+    });
+  };
+  EXPECT_EQ(MessageBox(nullptr, "Outer?", "Kestrum", MB_YESNO | MB_ICONQUESTION), IDYES);
+  EXPECT_EQ(inner, "Inner");
+  EXPECT_EQ(gui::OpenBoxText(), std::nullopt);
 }
 
 TEST_F(DialogTest, TheEepFilterFindsFilesOfEitherCaseAndAddsTheExtension) {

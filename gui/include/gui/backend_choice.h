@@ -3,6 +3,7 @@
 // right after their application object exists and before they create forms;
 // nothing here exposes Qt to them.
 
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -31,5 +32,12 @@ bool ShownByQt();
 // core mirrored first. False when Qt does not show it or the file could not
 // be written.
 bool SaveScreenshot(plat::Window& window, const std::string& path);
+
+// For a scripted person: the text of the message box on screen now, or
+// nothing when none is open (or Qt does not show the program).
+std::optional<std::string> OpenBoxText();
+// Presses the open message box's default button, as Enter does; false when
+// no box is open.
+bool PressOpenBoxDefault();
 
 }  // namespace gui

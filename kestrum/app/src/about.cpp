@@ -1,8 +1,12 @@
 #include "kestrum/app/about.h"
 
+#include <cstdint>
+
 #include "kestrum/app/pictures.h"
+#include "kestrum/app/program_state.h"
 #include "layout.h"
 #include "platform/format.h"
+#include "platform/shell.h"
 
 using namespace vcl;
 using namespace kestrum::layout;
@@ -61,66 +65,73 @@ TForm_About::TForm_About(TComponent* owner) : TForm(owner) {
   OnCreate = Method(this, &TForm_About::FormCreate);
 }
 
+namespace {
+
+constexpr const char* kHomePage = "https://www.brantel.example/";
+constexpr const char* kServiceMail = "mailto:service@brantel.example";
+constexpr const char* kDeviceNetIntroduction = "https://www.brantel.example/devicenet/introduction";
+// The product page of each picture, Image1 to Image10.
+constexpr const char* kProductPages[10] = {
+    "https://www.brantel.example/products/calvory-pci-devicenet-master",
+    "https://www.brantel.example/products/merrow-devicenet-master-module",
+    "https://www.brantel.example/products/gadrow-embedded-devicenet-master",
+    "https://www.brantel.example/products/tolquin-can-board",
+    "https://www.brantel.example/products/devicenet-slave-io-module",
+    "https://www.brantel.example/products/devicenet-gateway",
+    "https://www.brantel.example/products/can-repeater",
+    "https://www.brantel.example/products/can-bus-analyser",
+    "https://www.brantel.example/products/devicenet-tap",
+    "https://www.brantel.example/products/devicenet-terminator",
+};
+// The picture each slide index shows.
+constexpr int kSlideOrder[10] = {3, 1, 4, 2, 5, 6, 7, 8, 9, 10};
+
+// The shell's "open"; whether it worked is not looked at: with no browser or
+// mail program the box says nothing.
+void Open(const char* address) {
+  if (address) static_cast<void>(plat::OpenAddress(address));
+}
+
+}  // namespace
+
+TImage* TForm_About::ProductImage(int n) const {
+  TImage* const images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9, Image10};
+  return n >= 1 && n <= 10 ? images[n - 1] : nullptr;
+}
+
+const char* TForm_About::ProductPage(int n) { return n >= 1 && n <= 10 ? kProductPages[n - 1] : nullptr; }
+
 void TForm_About::FormCreate(TObject*) {
-  // Filled by the about box.
+  for (int n = 1; n <= 10; ++n) {
+    TImage* image = ProductImage(n);
+    image->Left = 44;
+    image->Top = 108;
+    image->Visible = n == 1;
+  }
 }
 
 void TForm_About::Timer1Timer(TObject*) {
-  // Filled by the about box.
+  for (int n = 1; n <= 10; ++n) ProductImage(n)->Visible = false;
+  const std::int32_t index = SlideIndex >= 0 && SlideIndex < 10 ? SlideIndex : 0;
+  ProductImage(kSlideOrder[index])->Visible = true;
+  SlideIndex = (index + 1) % 10;
 }
 
-void TForm_About::Button_OKClick(TObject*) {
-  // Filled by the about box.
-}
+void TForm_About::Button_OKClick(TObject*) { Close(); }
 
-void TForm_About::SpeedButton_WebSiteClick(TObject*) {
-  // Filled by the about box.
-}
+void TForm_About::SpeedButton_WebSiteClick(TObject*) { Open(kHomePage); }
 
-void TForm_About::SpeedButton_MailClick(TObject*) {
-  // Filled by the about box.
-}
+void TForm_About::SpeedButton_MailClick(TObject*) { Open(kServiceMail); }
 
-void TForm_About::SpeedButton_DeviceNetIntroductionClick(TObject*) {
-  // Filled by the about box.
-}
+void TForm_About::SpeedButton_DeviceNetIntroductionClick(TObject*) { Open(kDeviceNetIntroduction); }
 
-void TForm_About::Image1Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image2Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image3Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image4Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image5Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image6Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image7Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image8Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image9Click(TObject*) {
-  // Filled by the about box.
-}
-
-void TForm_About::Image10Click(TObject*) {
-  // Filled by the about box.
-}
+void TForm_About::Image1Click(TObject*) { Open(ProductPage(1)); }
+void TForm_About::Image2Click(TObject*) { Open(ProductPage(2)); }
+void TForm_About::Image3Click(TObject*) { Open(ProductPage(3)); }
+void TForm_About::Image4Click(TObject*) { Open(ProductPage(4)); }
+void TForm_About::Image5Click(TObject*) { Open(ProductPage(5)); }
+void TForm_About::Image6Click(TObject*) { Open(ProductPage(6)); }
+void TForm_About::Image7Click(TObject*) { Open(ProductPage(7)); }
+void TForm_About::Image8Click(TObject*) { Open(ProductPage(8)); }
+void TForm_About::Image9Click(TObject*) { Open(ProductPage(9)); }
+void TForm_About::Image10Click(TObject*) { Open(ProductPage(10)); }

@@ -1,7 +1,18 @@
 #include "kestrum/app/debug_window.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "driver/driver_binding.h"
 #include "kestrum/app/pictures.h"
+#include "kestrum/app/program_state.h"
+#include "kestrum/trace_bridge.h"
 #include "layout.h"
+#include "platform/convert.h"
+#include "platform/format.h"
+#include "platform/library_loader.h"
 
 using namespace vcl;
 using namespace kestrum::layout;
@@ -77,38 +88,99 @@ TForm_Debug::TForm_Debug(TComponent* owner) : TForm(owner) {
     this->*g.enable = enable;
     left += 340;
   }
+  OnShow = Method(this, &TForm_Debug::FormShow);
+}
+
+namespace {
+
+// The firmware lists' room on the window.
+constexpr std::size_t kFirmwareListRoom = 300;
+// The list entry has no room argument and a 16-bit count: the list is taken
+// into room for the longest count it can report, and the window shows the
+// first kFirmwareListRoom IDs of it.
+constexpr std::size_t kLongestFirmwareList = 65535;
+
+bool HasFirmwareEntries(std::uint8_t kind) { return kind == driver::kKindCalvory || kind == driver::kKindMerrow; }
+
+// The IDs to enable: every line of the memo, converted as the framework does
+// (a line that is no number ends the command with the conversion error).
+template <class EnableFn>
+bool EnableLines(TMemo* memo, EnableFn enable) {
+  if (memo->Lines->Count == 0) return false;
+  for (const std::string& line : *memo->Lines) enable(static_cast<std::uint16_t>(plat::StrToInt(line)));
+  return true;
+}
+
+}  // namespace
+
+void TForm_Debug::FormShow(TObject*) {
+  if (FirmDebugWndBound) return;
+  FirmDebugWndBound = true;  // once per process, whether or not the entries are found
+  const std::uint8_t kind = HardwareKind;
+  if (!HasFirmwareEntries(kind)) return;
+  const DriverEntryTable* table = DriverEntryTableOf(kind);
+  const std::string family = kind == driver::kKindCalvory ? "Calvory" : "Merrow";
+  plat::LibraryLoader& loader = plat::CurrentLoader();
+  auto lookUp = [&](const std::string& entry) {
+    plat::ProcAddress address = table ? loader.Symbol(table->Module(), entry) : nullptr;
+    if (!address) ShowMessage("API_" + entry + " Error");
+    return address;
+  };
+  FirmDebugWndEnableFunc = reinterpret_cast<FirmDebugWndEnableEntry>(lookUp(family + "_FirmDebugWndEnable"));
+  GetFirmDebugWndFunc = reinterpret_cast<GetFirmDebugWndEntry>(lookUp(family + "_GetFirmDebugWnd"));
 }
 
 void TForm_Debug::Button2Click(TObject*) {
-  // Filled by the debug window.
+  std::uint16_t count = 0;
+  std::uint16_t ids[TAMSILE_CAPACITY] = {};
+  kestrum::ReadEnabledMsgIds(&count, ids);
+  Memo4->Lines->Clear();
+  for (std::uint16_t i = 0; i < std::min<std::size_t>(count, TAMSILE_CAPACITY); ++i) {
+    Memo4->Lines->Add(plat::Format("%d", ids[i]));
+  }
 }
 
 void TForm_Debug::Button_RefreshClick(TObject*) {
-  // Filled by the debug window.
+  std::uint16_t count = 0;
+  std::vector<std::int16_t> ids(kLongestFirmwareList);
+  GetFirmDebugWnd(ActiveBoardNo, &count, ids.data());
+  Memo1->Lines->Clear();
+  for (std::uint16_t i = 0; i < std::min<std::size_t>(count, kFirmwareListRoom); ++i) {
+    Memo1->Lines->Add(plat::Format("%d", ids[i]));
+  }
 }
 
 void TForm_Debug::Button1Click(TObject*) {
-  // Filled by the debug window.
+  if (!EnableLines(Memo3, [](std::uint16_t id) { kestrum::SetMsgIdEnabled(id, 1); })) return;
+  Button2Click(Button2);
 }
 
 void TForm_Debug::Button_AddDebugWndClick(TObject*) {
-  // Filled by the debug window.
+  if (!EnableLines(Memo2, [](std::uint16_t id) { FirmDebugWndEnable(ActiveBoardNo, id, 1); })) return;
+  Sleep(kFirmwarePauseMs);
+  Button_RefreshClick(Button_Refresh);
 }
 
 void TForm_Debug::Button3Click(TObject*) {
-  // Filled by the debug window.
+  if (Edit1->Text().empty()) return;
+  kestrum::SetMsgIdEnabled(static_cast<std::uint16_t>(plat::StrToInt(Edit1->Text())), 0);
+  Button2Click(Button2);
 }
 
 void TForm_Debug::Button_RemoveDebugWndClick(TObject*) {
-  // Filled by the debug window.
+  if (Edit2->Text().empty()) return;
+  FirmDebugWndEnable(ActiveBoardNo, static_cast<std::uint16_t>(plat::StrToInt(Edit2->Text())), 0);
+  Sleep(kFirmwarePauseMs);
+  Button_RefreshClick(Button_Refresh);
 }
 
-std::int32_t FirmDebugWndEnable(std::uint8_t, std::uint16_t, std::uint8_t) {
-  // Filled by the debug window.
-  return 0;
+std::int32_t FirmDebugWndEnable(std::uint8_t board, std::uint16_t id, std::uint8_t enable) {
+  if (!HasFirmwareEntries(HardwareKind) || !FirmDebugWndEnableFunc) return 0;
+  return FirmDebugWndEnableFunc(board, id, enable);
 }
 
-std::int32_t GetFirmDebugWnd(std::uint8_t, std::uint16_t*, std::int16_t*) {
-  // Filled by the debug window.
-  return 0;
+std::int32_t GetFirmDebugWnd(std::uint8_t board, std::uint16_t* count, std::int16_t* ids) {
+  if (!HasFirmwareEntries(HardwareKind) || !GetFirmDebugWndFunc) return 0;
+  // The driver's IDs are 16-bit patterns; the window reads them as signed.
+  return GetFirmDebugWndFunc(board, count, reinterpret_cast<std::uint16_t*>(ids));
 }

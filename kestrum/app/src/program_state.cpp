@@ -61,10 +61,30 @@ void ResetSearchState() {
 void ResetIOMonitorState() {}
 
 // ---------------------------------------------------------------- explicit messaging
-void ResetAttributeState() {}
+}  // namespace
+TAttributeValue AttributeValue{};
+TAttributeData AttributeData{};
+namespace {
+
+void ResetAttributeState() {
+  AttributeValue = {};
+  AttributeData = {};
+}
 
 // ---------------------------------------------------------------- about box and debug window
-void ResetAboutAndDebugState() {}
+}  // namespace
+std::int32_t SlideIndex = 0;
+FirmDebugWndEnableEntry FirmDebugWndEnableFunc = nullptr;
+GetFirmDebugWndEntry GetFirmDebugWndFunc = nullptr;
+bool FirmDebugWndBound = false;
+namespace {
+
+void ResetAboutAndDebugState() {
+  SlideIndex = 0;
+  FirmDebugWndEnableFunc = nullptr;
+  GetFirmDebugWndFunc = nullptr;
+  FirmDebugWndBound = false;
+}
 
 }  // namespace
 

@@ -21,6 +21,22 @@ ProcAddress DirectoryLoader::Symbol(ModuleHandle module, const std::string& entr
   return module == nullptr ? nullptr : dlsym(module, entry_name.c_str());
 }
 
+void OverridingLoader::Override(const std::string& entry_name, ProcAddress address) {
+  std::lock_guard lock(mutex_);
+  overrides_[entry_name] = address;
+}
+
+ModuleHandle OverridingLoader::Load(const std::string& file_name) { return SystemLoader().Load(file_name); }
+
+ProcAddress OverridingLoader::Symbol(ModuleHandle module, const std::string& entry_name) {
+  {
+    std::lock_guard lock(mutex_);
+    auto it = overrides_.find(entry_name);
+    if (it != overrides_.end()) return module ? it->second : nullptr;
+  }
+  return SystemLoader().Symbol(module, entry_name);
+}
+
 FakeLoader::FakeLoader() = default;
 FakeLoader::~FakeLoader() = default;
 

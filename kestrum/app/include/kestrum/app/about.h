@@ -26,6 +26,11 @@ class TForm_About : public vcl::TForm {
   vcl::TButton* Button_OK{};
   vcl::TTimer* Timer1{};  // the slide show, from start-up on
 
+  // Image1 to Image10 by number; null for any other.
+  vcl::TImage* ProductImage(int n) const;
+  // The address that the product picture n opens.
+  static const char* ProductPage(int n);
+
   void FormCreate(vcl::TObject* Sender);
   void Timer1Timer(vcl::TObject* Sender);
   void Button_OKClick(vcl::TObject* Sender);

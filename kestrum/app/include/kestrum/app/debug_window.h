@@ -29,6 +29,11 @@ class TForm_Debug : public vcl::TForm {
   vcl::TEdit* Edit2{};
   vcl::TButton* Button_RemoveDebugWnd{};
 
+  // The firmware needs a moment to apply a change before it is listed again.
+  static constexpr std::uint32_t kFirmwarePauseMs = 500;
+
+  // The first opening binds the two firmware entries of kinds 1 and 2.
+  void FormShow(vcl::TObject* Sender);
   void Button2Click(vcl::TObject* Sender);
   void Button_RefreshClick(vcl::TObject* Sender);
   void Button1Click(vcl::TObject* Sender);

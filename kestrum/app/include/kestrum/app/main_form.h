@@ -258,6 +258,10 @@ class TForm_Main : public vcl::TForm {
   // ---------------------------------------------------------------- I/O monitor
 
   // ---------------------------------------------------------------- explicit messaging
+  // The slave each pending request was sent to: its poll asks about that
+  // slave, whichever slot is selected by then.
+  std::uint8_t getRequestMAC_ = 255;
+  std::uint8_t setRequestMAC_ = 255;
 };
 
 extern TForm_Main* Form_Main;

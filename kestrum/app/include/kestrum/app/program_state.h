@@ -17,6 +17,7 @@
 // A value that a poll thread reads while the window thread writes it is a
 // std::atomic, as ActiveBoardNo is.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "driver/hardware_kind.h"
@@ -53,10 +54,33 @@ extern std::uint8_t DebugHelixDepth;
 // ---------------------------------------------------------------- I/O monitor and poll threads
 
 // ---------------------------------------------------------------- explicit messaging
-// (AttributeValue, AttributeData)
+// The room of both attribute buffers.
+inline constexpr std::size_t kAttributeBytes = 512;
+// The last read reply, as the master delivered it (cut to the buffer's room);
+// empty at start. Window thread only.
+struct TAttributeValue {
+  std::uint8_t Data[kAttributeBytes];
+  std::uint16_t Length;
+};
+extern TAttributeValue AttributeValue;
+// The bytes of the last write request. Window thread only.
+struct TAttributeData {
+  std::uint8_t Data[kAttributeBytes];
+  std::uint16_t Count;
+};
+extern TAttributeData AttributeData;
 
 // ---------------------------------------------------------------- about box and debug window
-// (the slide index; the firmware debug-window entries and their bound flag)
+// The about box's slide show: which picture comes next (0 to 9), kept for the
+// whole run so that every showing goes on where the last one stood.
+extern std::int32_t SlideIndex;
+// The debug window's two firmware entries (kinds 1 and 2), looked up at its
+// first opening, once per process; null when not found.
+using FirmDebugWndEnableEntry = std::int32_t (*)(std::uint8_t board, std::uint16_t id, std::uint8_t flag);
+using GetFirmDebugWndEntry = std::int32_t (*)(std::uint8_t board, std::uint16_t* count, std::uint16_t* ids);
+extern FirmDebugWndEnableEntry FirmDebugWndEnableFunc;
+extern GetFirmDebugWndEntry GetFirmDebugWndFunc;
+extern bool FirmDebugWndBound;
 
 namespace kestrum {
 

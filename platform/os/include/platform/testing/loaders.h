@@ -69,6 +69,21 @@ class FakeLoader final : public LibraryLoader {
   std::vector<Call> calls_;
 };
 
+// Loads real libraries through the system loader, but answers the entries the
+// test names with addresses of its own (a null address: the entry is missing):
+// a library that misbehaves in exactly one way.
+class OverridingLoader final : public LibraryLoader {
+ public:
+  // Answers this address for the entry, in whichever library it is looked up.
+  void Override(const std::string& entry_name, ProcAddress address);
+  ModuleHandle Load(const std::string& file_name) override;
+  ProcAddress Symbol(ModuleHandle module, const std::string& entry_name) override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, ProcAddress> overrides_;
+};
+
 // Installs a loader as plat::CurrentLoader() for one scope.
 class ScopedCurrentLoader {
  public:
