@@ -3,7 +3,8 @@
 // absent one. It does what a person would do first, photographs each window
 // on the way, and ends the program the way a person would:
 //
-//   - the splash and the hardware chooser, answered with "PCI" (Calvory.DLL);
+//   - the splash and the hardware chooser, answered with "PCI" (Calvory.DLL),
+//     and the whole screen meanwhile;
 //   - the main window as the chooser leaves it, then the board activated with
 //     its button and the master's status read;
 //   - a network search, and every connection it found dragged into the
@@ -17,7 +18,8 @@
 //
 //   kestrum_demo FOLDER
 //
-// The pictures are FOLDER/kestrum-<step>.png. Prints each picture's path as
+// The pictures are FOLDER/kestrum-<step>.png (kestrum-<n>-screen-*.png of the
+// whole screen, the others of one window each). Prints each picture's path as
 // it is written and "demo: ..." where the script could not be followed.
 // Exits with WinMain's result, or 3 when the script could not be followed.
 // Without a window backend (no display) there is nothing to photograph: 2.
@@ -81,6 +83,7 @@ class DemoPerson {
         if (!Form_SelectHardware || modal != Form_SelectHardware) return;
         if (Form_Logo && Form_Logo->Visible) Shot(*Form_Logo, "1-splash");
         Shot(*Form_SelectHardware, "2-hardware-chooser");
+        ShotOfTheScreen("2-screen-hardware-choice");
         stage_ = Stage::MainWindow;
         Do(vcl::person::Click(Form_SelectHardware->SpeedButton_PCI));
         return;
@@ -96,6 +99,7 @@ class DemoPerson {
         if (Form_WaitMessage->Visible && Form_WaitMessage->Label_Message->Caption.Get() != lastWaitText_) {
           lastWaitText_ = Form_WaitMessage->Label_Message->Caption.Get();
           Shot(*Form_WaitMessage, "4-wait-message-" + std::to_string(++waitShots_));
+          ShotOfTheScreen("4-screen-wait-message-" + std::to_string(waitShots_));
         }
         if (++waited_ < kActivationSteps &&
             (Form_WaitMessage->Visible || Form_Main->Edit_MasterStatus->Text.Get() != "OK!")) {
@@ -284,6 +288,18 @@ class DemoPerson {
       std::fflush(stdout);
     } else {
       Fail("could not write " + path);
+    }
+  }
+
+  // The whole screen, as a person sees it: which window lies on top, and what
+  // a window's mask lets through.
+  void ShotOfTheScreen(const std::string& step) {
+    const std::string path = folder_ + "/kestrum-" + step + ".png";
+    if (gui::SaveScreenPicture(path)) {
+      std::printf("%s\n", path.c_str());
+      std::fflush(stdout);
+    } else {
+      Fail("could not write a picture of the screen to " + path);
     }
   }
 

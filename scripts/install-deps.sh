@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the suite needs to build, test and run, from Debian's packages.
 # Safe to run again: it says nothing when all is there.
+# Usage: scripts/install-deps.sh [--fuzz]   (--fuzz adds what scripts/fuzz.sh needs)
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libcurl4-openssl-dev libdbus-1-dev
   dbus dbus-daemon xvfb xauth fonts-dejavu-core fonts-dejavu-extra xdg-utils
+  python3-dbus
 )
+# Clang with its libFuzzer and sanitizer runtimes, only for scripts/fuzz.sh.
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

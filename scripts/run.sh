@@ -12,9 +12,9 @@
 # of you (kestrum_demo: kestrum's own code, choosing "PCI", activating the
 # board, searching the network and filling the scan list, the I/O monitor, an
 # attribute read, the debug window, the about box, exiting) and writes
-# pictures of the windows to a folder it names: build/run/screenshots/<time>,
-# or the folder given as the first argument. It ends by itself within half a
-# minute.
+# pictures of the windows and of the whole screen to a folder it names:
+# build/run/screenshots/<time>, or the folder given as the first argument. It
+# ends by itself within half a minute.
 #
 # Usage: scripts/run.sh [FOLDER]     (JOBS=n limits the parallel build)
 set -euo pipefail

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +77,22 @@ bool PressOpenBoxDefault() {
   if (!box || !box->defaultButton()) return false;
   box->defaultButton()->click();
   return true;
+}
+
+bool SaveScreenPicture(const std::string& path) {
+  if (!CurrentQtBackend()) return false;
+  plat::Application::Current()->Flush();
+  // What was just mirrored is painted now, not on the loop's next turn (which
+  // could run the program's own events here).
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) w->repaint();
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QPixmap picture = screen ? screen->grabWindow(0) : QPixmap();
+  if (picture.isNull()) return false;
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return picture.save(file, "PNG");
 }
 
 }  // namespace gui

@@ -1073,7 +1073,9 @@ class FormView : public TypedView<FormWidget> {
     }
     if (!q->isVisible()) return;
     const QImage image = q->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    q->setMask(QBitmap::fromImage(image.createMaskFromColor(ToQColor(f.TransparentColorValue).rgb(), Qt::MaskOutColor)));
+    // The image's mask sets the key-colour pixels; as a widget mask's bitmap
+    // those are the cut-away ones.
+    q->setMask(QBitmap::fromImage(image.createMaskFromColor(ToQColor(f.TransparentColorValue).rgb(), Qt::MaskInColor)));
     masked_ = true;
   }
 
@@ -1150,7 +1152,7 @@ class FormView : public TypedView<FormWidget> {
 
   void SyncVisibility(plat::Window& w) override {
     FormWidget* q = Get();
-    if (w.Visible) {
+    if (w.Visible && !static_cast<vcl::TForm&>(w).InShowHandler()) {
       if (!q->isVisible()) {
         q->show();
         if (QGuiApplication::platformName() != "offscreen") q->raise();  // it has no stacking

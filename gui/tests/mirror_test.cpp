@@ -306,6 +306,59 @@ TEST_F(DemoTest, TreeNodesShowTheirTextsAndPictures) {
   EXPECT_EQ(q->topLevelItemCount(), 0);
 }
 
+// Pixels of the key colour are the see-through ones; everything else of the
+// window shows.
+TEST_F(DemoTest, TheTransparentColourOfAFormIsSeeThroughAndTheRestShows) {
+  form->BorderStyle = bsNone;
+  form->Color = clBtnFace;
+  form->TransparentColor = true;
+  form->TransparentColorValue = clBtnFace;
+  form->Show();
+  QWidget* top = WidgetOf(form);
+  ASSERT_TRUE(top);
+  const QRegion mask = top->mask();
+  ASSERT_FALSE(mask.isEmpty());
+  EXPECT_TRUE(mask.contains(QPoint(300, 30))) << "the teal panel shows";
+  EXPECT_TRUE(mask.contains(WidgetOf(label)->geometry().center())) << "the label on it shows";
+  EXPECT_FALSE(mask.contains(QPoint(395, 295))) << "the button face is see-through";
+
+  // A moved panel takes its visible part along.
+  panel->Top = 200;
+  Flush();
+  EXPECT_FALSE(top->mask().contains(QPoint(395, 30)));
+  EXPECT_TRUE(top->mask().contains(QPoint(395, 230)));
+  form->TransparentColor = false;
+  Flush();
+  EXPECT_TRUE(top->mask().isEmpty()) << "no key colour, no mask";
+}
+
+// As on the system the programs come from, the handler runs before the window
+// appears: whatever it does first (a modal chooser, say) never has the
+// half-made window on screen behind it.
+TEST_F(DemoTest, AFormAppearsOnScreenOnlyOnceItsShowHandlerHasRun) {
+  std::optional<bool> onScreenInHandler;
+  form->OnShow = [&](TObject*) {
+    EXPECT_TRUE(form->Visible);
+    Flush();  // what a modal loop inside the handler would do
+    onScreenInHandler = WidgetOf(form)->isVisible();
+    edit->Text = "from the handler";
+  };
+  form->Show();
+  Flush();
+  ASSERT_TRUE(onScreenInHandler);
+  EXPECT_FALSE(*onScreenInHandler);
+  EXPECT_TRUE(WidgetOf(form)->isVisible());
+  EXPECT_EQ(WidgetOf<QLineEdit>(edit)->text(), "from the handler");
+
+  // A handler that hides its form again keeps it off screen.
+  form->Hide();
+  form->OnShow = [&](TObject*) { form->Hide(); };
+  form->Show();
+  Flush();
+  EXPECT_FALSE(form->Visible);
+  EXPECT_FALSE(WidgetOf(form)->isVisible());
+}
+
 TEST_F(DemoTest, MainMenuBecomesAMenuBarWithoutTheHiddenEntry) {
   auto* menu = Create<TMainMenu>(form, "MainMenu");
   auto* board = Create<TMenuItem>(form, "BoardInfo");

@@ -102,6 +102,11 @@ std::vector<std::string> SplitString(const std::string& text, const std::string&
   return fields;
 }
 
+TraceRecordFields SplitTraceRecord(const std::string& record) {
+  const std::array<std::string_view, 4> f = SplitRecord(record);
+  return {std::string(f[0]), std::string(f[1]), std::string(f[2]), std::string(f[3])};
+}
+
 // ---------------------------------------------------------------- the view
 const afx::MessageMap* CLorvexView::GetMessageMap() const {
   static const afx::MessageMap map{

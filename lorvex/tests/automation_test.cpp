@@ -105,6 +105,14 @@ TEST_F(ViewerOnTheBus, AViewerStartedForAClientEndsWhenTheClientLetsGo) {
   EXPECT_EQ(registry.EnumValues(Key("IDS")).size(), 120u) << "the settings were not written back";
 }
 
+// The process behind a name on the private bus.
+pid_t PidOf(const std::string& busName) {
+  const std::string out = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                    "org.freedesktop.DBus.GetConnectionUnixProcessID", {busName});
+  const auto space = out.find(' ');
+  return space == std::string::npos ? -1 : static_cast<pid_t>(std::stol(out.substr(space + 1)));
+}
+
 // The real program, started by the bus.
 class ActivatedViewers : public ::testing::Test {
  protected:
@@ -112,12 +120,6 @@ class ActivatedViewers : public ::testing::Test {
     std::filesystem::create_directories(services);
     std::ofstream(services + "/Lorvex.Document.service")
         << "[D-BUS Service]\nName=Lorvex.Document\nExec=" << LORVEX_PROGRAM << " -Automation\n";
-  }
-  pid_t PidOf(const std::string& busName) {
-    const std::string out = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                      "org.freedesktop.DBus.GetConnectionUnixProcessID", {busName});
-    const auto space = out.find(' ');
-    return space == std::string::npos ? -1 : static_cast<pid_t>(std::stol(out.substr(space + 1)));
   }
   static std::string Name(const std::string& answer) { return answer.substr(0, answer.find(' ')); }
 
@@ -176,6 +178,76 @@ bool StartViewer(const std::string& dataHome, std::unique_ptr<Child>& viewer) {
   const bool started = ::poll(&p, 1, test_support::kChildTimeoutMs) > 0;
   ::close(notify);
   return started;
+}
+
+// The indented block that follows the README line holding marker, as a shell reads it.
+std::string ReadmeBlock(const std::string& marker) {
+  std::ifstream in(SUITE_SOURCE_DIR "/README.md");
+  std::string line, block;
+  bool found = false;
+  while (std::getline(in, line)) {
+    if (!found) {
+      found = line.find(marker) != std::string::npos;
+    } else if (line.rfind("    ", 0) == 0) {
+      block += line.substr(4) + "\n";
+    } else if (!block.empty()) {
+      break;
+    }
+  }
+  return block;
+}
+
+// The README's example, as a person follows it with a home of their own: the
+// viewer started once, then the example's client and the call beside it.
+TEST(ReadmeAutomationExample, RunsAsWrittenAndItsTracesReachTheViewersFile) {
+  test_support::TempDir dir;
+  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
+  test_support::ScopedEnv config{"XDG_CONFIG_HOME", dir.File("config").c_str()};
+  const std::string dataHome = dir.File("data");
+  test_support::ScopedEnv data{"XDG_DATA_HOME", dataHome.c_str()};
+  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", dir.File("sock").c_str()};
+  // The viewers need a display; the bus started below passes this on to them.
+  test_support::ScopedEnv display{"QT_QPA_PLATFORM", "offscreen"};
+  {
+    test_support::ScopedEnv noBus{"DBUS_SESSION_BUS_ADDRESS", nullptr};
+    std::unique_ptr<Child> once;
+    ASSERT_TRUE(StartViewer(dataHome, once)) << "the viewer wrote no activation file";
+    ::kill(once->Pid(), SIGTERM);
+    ASSERT_EQ(once->Wait(test_support::kChildTimeoutMs), 0);
+  }
+  // A session bus looks for services in the data folder's dbus-1/services.
+  test_support::PrivateBus bus{dir.path(), dataHome + "/dbus-1/services"};
+
+  const std::string example = ReadmeBlock("The test command runs this block as it stands.");
+  ASSERT_NE(example.find("demo/automation_client.py"), std::string::npos) << example;
+  Child client({"bash", "-c", "cd -- \"$0\" && " + example, SUITE_SOURCE_DIR}, true);
+  const std::string created = client.ReadLine();
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(created, m, std::regex("Lorvex\\.Document is (:[0-9.]+) /Lorvex/Document")))
+      << created;
+  const std::string name = m[1];
+  EXPECT_EQ(client.ReadLine().rfind("sent;", 0), 0u);
+  const pid_t viewer = PidOf(name);
+  ASSERT_GT(viewer, 0);
+
+  // The call beside it, by the name the creation answered.
+  std::string call = ReadmeBlock("The test command runs this block too");
+  const std::size_t at = call.find(":1.42");
+  ASSERT_NE(at, std::string::npos) << call;
+  call.replace(at, 5, name);
+  int status = -1;
+  EXPECT_EQ(test_support::Run({"bash", "-c", call}, &status), "(true,)\n");
+  EXPECT_EQ(status, 0);
+
+  // Enter: the client lets go, and the viewer started for it ends.
+  client.CloseStdin();
+  EXPECT_EQ(client.Finish(), 0);
+  EXPECT_TRUE(test_support::WaitForProcessEnd(viewer, test_support::kChildTimeoutMs));
+  const std::string line = " automation_client [0-9]{2}\\.[0-9]{2}\\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} ";
+  const std::string traces = ReadFile(dir.File("lorvex-automation.txt"));
+  EXPECT_TRUE(std::regex_match(traces, std::regex(line + "hello\r\n" + line + "from a script\r\n" +
+                                                  " script 10\\.12\\.2026 14:03:07 hello\r\n")))
+      << traces;
 }
 
 TEST(TwoViewers, EndingTogetherLeaveAReadableStoreWithOneOfTheirValuesPerName) {

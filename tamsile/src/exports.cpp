@@ -17,26 +17,10 @@ __attribute__((constructor)) void MapTableOnLoad() { tamsile::AttachProcessTable
 
 extern "C" {
 
-int32_t Get_TamsileList(uint16_t* count, uint16_t* ids) {
-  if (count == nullptr) return 0;
-  tamsile::Locked lock(tamsile::CurrentRegion());
-  *count = tamsile::CopyIds(lock.table(), ids);
-  return 0;
-}
+int32_t Get_TamsileList(uint16_t* count, uint16_t* ids) { return tamsile::ListEntry(count, ids); }
 
-int32_t Set_TamsileEnable(uint16_t id, uint8_t enable) {
-  tamsile::Locked lock(tamsile::CurrentRegion());
-  if (enable != 0) {
-    tamsile::EnableId(lock.table(), id);
-  } else {
-    tamsile::DisableId(lock.table(), id);
-  }
-  return 0;
-}
+int32_t Set_TamsileEnable(uint16_t id, uint8_t enable) { return tamsile::SetEnableEntry(id, enable); }
 
-int32_t Get_TamsileEnable(uint16_t id) {
-  tamsile::Locked lock(tamsile::CurrentRegion());
-  return tamsile::IsEnabled(lock.table(), id) ? 1 : 0;
-}
+int32_t Get_TamsileEnable(uint16_t id) { return tamsile::GetEnableEntry(id); }
 
 }  // extern "C"

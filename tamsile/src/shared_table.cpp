@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -21,13 +20,12 @@ namespace {
 constexpr std::uint32_t kMagic = 0x4C534D54;  // "TMSL"
 // Changes whenever the mapping's layout does, so that two builds of the library
 // never work on each other's table.
-constexpr std::uint32_t kLayout = (1u << 24) | static_cast<std::uint32_t>(sizeof(SharedRegion));
+constexpr std::uint32_t kLayout = (2u << 24) | static_cast<std::uint32_t>(sizeof(SharedRegion));
 constexpr std::size_t kMaxNamespace = 64;
-
-// A process that stopped while it was setting the table up must not hang every
-// later one: after this long the waiting process works on a table of its own.
-constexpr int kInitLockTries = 3000;
-constexpr long kInitLockStepNs = 1000000;
+// Where shm_open keeps its objects: a new table is made there under no name.
+constexpr const char* kShmFolder = "/dev/shm";
+// Rounds of "make it, someone else was first, open theirs" before giving up.
+constexpr int kAttachRounds = 8;
 
 std::atomic<SharedRegion*> g_shared{nullptr};
 
@@ -41,75 +39,40 @@ bool ValidNamespace(const std::string& name) {
   return true;
 }
 
-// Owned by us, reachable by no one else.
-bool IsPrivate(const struct stat& st) {
-  return st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+std::string ErrorText(int error) { return std::strerror(error); }
+
+std::string PathOf(const std::string& name) { return std::string(kShmFolder) + name; }
+
+// The holders' mark: a read lock on the first byte, held by every process
+// that maps the table. Nobody ever takes a write lock there; asking whether
+// one could be had only tells whether anyone else holds a mark.
+struct flock FirstByte(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0;
+  lock.l_len = 1;
+  return lock;
 }
 
-bool UsableRuntimeDir(const char* dir) {
-  if (dir == nullptr || dir[0] != '/') return false;
-  struct stat st {};
-  return stat(dir, &st) == 0 && S_ISDIR(st.st_mode) && IsPrivate(st);
-}
-
-// Processes that chose different folders (one started with XDG_RUNTIME_DIR, one
-// without) cannot see each other's holders; were they to share one object, each
-// could take itself for the first and empty the other's table. The folder is
-// therefore part of the object's name.
-std::string FolderTag(const std::string& folder) {
-  std::uint32_t h = 2166136261u;  // FNV-1a
-  for (unsigned char c : folder) h = (h ^ c) * 16777619u;
-  char text[9];
-  std::snprintf(text, sizeof text, "%08x", h);
-  return text;
-}
-
-void CloseFd(int fd) {
-  if (fd >= 0) close(fd);
-}
-
-// Opens (creating it when missing) the private directory; -1 when it is not a
-// real directory of ours closed to everyone else.
-int OpenPrivateDirectory(const std::string& path) {
-  const bool created = mkdir(path.c_str(), 0700) == 0;
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return -1;
-  if (created) fchmod(fd, 0700);  // whatever the umask took away
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || !IsPrivate(st)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-int OpenLockFile(int dir_fd, const std::string& name) {
-  int fd = openat(dir_fd, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return -1;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-int Flock(int fd, int op) {
+bool CountAsHolder(int fd) {
+  struct flock lock = FirstByte(F_RDLCK);
   int rc;
-  do {
-    rc = flock(fd, op);
-  } while (rc != 0 && errno == EINTR);
-  return rc;
+  while ((rc = fcntl(fd, F_OFD_SETLK, &lock)) != 0 && errno == EINTR) {
+  }
+  return rc == 0;
 }
 
-bool TakeInitLock(int fd) {
-  for (int i = 0; i < kInitLockTries; ++i) {
-    if (Flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno != EWOULDBLOCK) return false;
-    const timespec step{0, kInitLockStepNs};
-    nanosleep(&step, nullptr);
-  }
-  return false;
+// True when another process holds the table; also when that cannot be told,
+// so that a table in use is never emptied.
+bool OthersHold(int fd) {
+  struct flock lock = FirstByte(F_WRLCK);
+  if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return true;
+  return lock.l_type != F_UNLCK;
+}
+
+void Step(const SetupOptions& options, SetupStep step) {
+  if (options.at_step != nullptr) options.at_step(step);
 }
 
 SharedRegion* Map(int fd) {
@@ -117,18 +80,47 @@ SharedRegion* Map(int fd) {
   return p == MAP_FAILED ? nullptr : static_cast<SharedRegion*>(p);
 }
 
-// The first holder starts from a new, empty object, so nothing a former
-// generation of holders left can show through.
-SharedRegion* CreateFresh(const std::string& name) {
-  shm_unlink(name.c_str());
-  int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
+void Unmap(SharedRegion* region) { munmap(region, sizeof(SharedRegion)); }
+
+// Takes the mutex within the wait; a dead holder's half-done change is repaired.
+// 0 when held, else why not (ETIMEDOUT when it stayed taken).
+int LockWithin(SharedRegion& region, std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    const int rc = pthread_mutex_trylock(&region.mutex);
+    if (rc == EOWNERDEAD) {
+      Repair(region.table);
+      pthread_mutex_consistent(&region.mutex);
+      return 0;
+    }
+    if (rc != EBUSY) return rc;
+    if (std::chrono::steady_clock::now() >= until) return ETIMEDOUT;
+    const timespec step{0, 1000000};
+    nanosleep(&step, nullptr);
+  }
+}
+
+struct Made {
+  SharedRegion* region = nullptr;
+  bool someone_else_first = false;
+  std::string problem;
+};
+
+// A new, empty table, counted as held by us, linked to its name unless a
+// table of that name appeared meanwhile.
+Made MakeTable(const std::string& name, const SetupOptions& options, int& holder_fd) {
+  Made made;
+  const int fd = open(kShmFolder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    made.problem = std::string("cannot make a table in ") + kShmFolder + ": " + ErrorText(errno);
+    return made;
+  }
   SharedRegion* region = nullptr;
   if (fchmod(fd, 0600) == 0 && ftruncate(fd, sizeof(SharedRegion)) == 0) region = Map(fd);
-  close(fd);
   if (region == nullptr) {
-    shm_unlink(name.c_str());
-    return nullptr;
+    made.problem = "cannot make a table: " + ErrorText(errno);
+    close(fd);
+    return made;
   }
   // ftruncate gave zeroes: an empty list.
   pthread_mutexattr_t attr;
@@ -137,101 +129,146 @@ SharedRegion* CreateFresh(const std::string& name) {
   pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST);
   const int rc = pthread_mutex_init(&region->mutex, &attr);
   pthread_mutexattr_destroy(&attr);
-  if (rc != 0) {
-    munmap(region, sizeof(SharedRegion));
-    shm_unlink(name.c_str());
-    return nullptr;
-  }
   region->layout = kLayout;
   region->magic = kMagic;
-  return region;
-}
-
-SharedRegion* OpenExisting(const std::string& name) {
-  int fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  SharedRegion* region = nullptr;
-  if (fstat(fd, &st) == 0 && IsPrivate(st) &&
-      static_cast<std::size_t>(st.st_size) == sizeof(SharedRegion)) {
-    region = Map(fd);
+  // Counted before it has a name: whoever opens it by name finds it held.
+  if (rc != 0 || !CountAsHolder(fd)) {
+    made.problem = "cannot set a new table up: " + ErrorText(rc != 0 ? rc : errno);
+    Unmap(region);
+    close(fd);
+    return made;
   }
-  close(fd);
-  if (region != nullptr && (region->magic != kMagic || region->layout != kLayout)) {
-    munmap(region, sizeof(SharedRegion));
-    region = nullptr;
-  }
-  return region;
-}
+  Step(options, SetupStep::kMade);
 
-SharedRegion& OwnRegion() {
-  struct Own {
-    SharedRegion region{};
-    Own() { pthread_mutex_init(&region.mutex, nullptr); }
-  };
-  static Own own;
-  return own.region;
+  const std::string path = PathOf(name);
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  int linked = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+  if (linked != 0 && errno == ENOENT) {
+    // No /proc: the descriptor itself (a right not every process has).
+    linked = linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH);
+  }
+  if (linked != 0) {
+    if (errno == EEXIST) {
+      made.someone_else_first = true;
+    } else {
+      made.problem = "cannot name the table " + path + ": " + ErrorText(errno);
+    }
+    Unmap(region);
+    close(fd);
+    return made;
+  }
+  holder_fd = fd;
+  made.region = region;
+  return made;
 }
 
 }  // namespace
 
-std::optional<Location> LocationFor(const char* runtime_dir, const char* name_space,
-                                    unsigned uid) {
+std::optional<std::string> TableNameFor(const char* name_space, unsigned uid) {
   const std::string ns = name_space != nullptr ? name_space : "";
   if (!ValidNamespace(ns)) return std::nullopt;
-  const std::string suffix = ns.empty() ? "" : "-" + ns;
-  const std::string uid_text = std::to_string(uid);
-  Location loc;
-  loc.directory = UsableRuntimeDir(runtime_dir) ? std::string(runtime_dir) + "/tamsile"
-                                                : "/tmp/tamsile-" + uid_text;
-  loc.users_lock = "users" + suffix + ".lock";
-  loc.init_lock = "init" + suffix + ".lock";
-  loc.shm_name = "/tamsile-" + uid_text + "-" + FolderTag(loc.directory) + suffix;
-  return loc;
+  return "/tamsile-" + std::to_string(uid) + (ns.empty() ? "" : "-" + ns);
 }
 
-std::optional<Location> LocationFromEnvironment() {
-  return LocationFor(std::getenv("XDG_RUNTIME_DIR"), std::getenv(TAMSILE_NAMESPACE_VARIABLE),
-                     geteuid());
-}
-
-SharedRegion* AttachShared(const Location& location) {
-  int dir = OpenPrivateDirectory(location.directory);
-  if (dir < 0) return nullptr;
-  int users = OpenLockFile(dir, location.users_lock);
-  int init = OpenLockFile(dir, location.init_lock);
-  close(dir);
-  SharedRegion* region = nullptr;
-  if (users >= 0 && init >= 0 && TakeInitLock(init)) {
-    if (Flock(users, LOCK_EX | LOCK_NB) == 0) {
-      region = CreateFresh(location.shm_name);
-      // Others may join from now on. The change from exclusive to shared is not
-      // atomic, but every joiner waits for the init lock that we still hold.
-      if (region != nullptr && Flock(users, LOCK_SH | LOCK_NB) != 0) {
-        munmap(region, sizeof(SharedRegion));
-        region = nullptr;
+Attached AttachShared(const std::string& name, const SetupOptions& options) {
+  Attached result;
+  const std::string path = PathOf(name);
+  for (int round = 0; round < kAttachRounds; ++round) {
+    const int fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0 && errno == ENOENT) {
+      int holder_fd = -1;
+      Made made = MakeTable(name, options, holder_fd);
+      if (made.region != nullptr) {
+        result.region = made.region;  // holder_fd stays open: our mark lasts as long
+        return result;
       }
-    } else if (errno == EWOULDBLOCK && Flock(users, LOCK_SH | LOCK_NB) == 0) {
-      region = OpenExisting(location.shm_name);
+      if (!made.someone_else_first) {
+        result.problem = made.problem;
+        return result;
+      }
+      continue;
     }
-    Flock(init, LOCK_UN);
+    if (fd < 0) {
+      result.problem = "cannot open " + path + ": " + ErrorText(errno);
+      return result;
+    }
+
+    struct stat st {};
+    SharedRegion* region = nullptr;
+    if (fstat(fd, &st) != 0) {
+      result.problem = "cannot look at " + path + ": " + ErrorText(errno);
+    } else if (!S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+      result.problem = path + " belongs to another user";
+    } else if ((st.st_mode & 077) != 0) {
+      result.problem = path + " is open to other users";
+    } else if (static_cast<std::size_t>(st.st_size) != sizeof(SharedRegion) || (region = Map(fd)) == nullptr ||
+               region->magic != kMagic || region->layout != kLayout) {
+      result.problem = path + " is not a trace table of this library";
+    }
+    if (!result.problem.empty()) {
+      if (region != nullptr) Unmap(region);
+      close(fd);
+      return result;
+    }
+    Step(options, SetupStep::kOpened);
+
+    const int locked = LockWithin(*region, options.lock_wait);
+    if (locked != 0) {
+      result.problem = locked == ETIMEDOUT
+                           ? "the table in " + path + " is held by a process that does not let it go"
+                           : "cannot lock the table in " + path + ": " + ErrorText(locked);
+      Unmap(region);
+      close(fd);
+      return result;
+    }
+    Step(options, SetupStep::kLocked);
+    // Nobody else holds it: what the list holds was left by processes that
+    // have all ended, and the first holder finds the table empty.
+    if (!OthersHold(fd)) region->table.count = 0;
+    const bool counted = CountAsHolder(fd);
+    const int counted_error = errno;
+    pthread_mutex_unlock(&region->mutex);
+    if (!counted) {
+      result.problem = "cannot mark " + path + " as in use: " + ErrorText(counted_error);
+      Unmap(region);
+      close(fd);
+      return result;
+    }
+    result.region = region;  // fd stays open: our mark lasts as long
+    return result;
   }
-  CloseFd(init);
-  // The users lock lasts as long as its descriptor: kept open until the end.
-  if (region == nullptr) CloseFd(users);
-  return region;
+  result.problem = "the table " + path + " keeps disappearing";
+  return result;
 }
 
-void AttachProcessTable() {
+void AttachProcessTable(const SetupOptions& options) {
   if (g_shared.load(std::memory_order_acquire) != nullptr) return;
-  if (auto location = LocationFromEnvironment()) {
-    g_shared.store(AttachShared(*location), std::memory_order_release);
+  const char* name_space = std::getenv(TAMSILE_NAMESPACE_VARIABLE);
+  const std::optional<std::string> name = TableNameFor(name_space, geteuid());
+  Attached attached;
+  if (name) {
+    attached = AttachShared(*name, options);
+  } else {
+    attached.problem = std::string(TAMSILE_NAMESPACE_VARIABLE) + " holds more than letters, digits, '_' and '-'";
   }
+  if (attached.region == nullptr) {
+    std::fprintf(stderr,
+                 "Tamsile.DLL: the trace message-ID table cannot be shared (%s); "
+                 "this process works on a table of its own\n",
+                 attached.problem.c_str());
+    return;
+  }
+  g_shared.store(attached.region, std::memory_order_release);
 }
 
 SharedRegion& CurrentRegion() {
+  static SharedRegion* own = [] {
+    auto* region = new SharedRegion{};
+    pthread_mutex_init(&region->mutex, nullptr);
+    return region;
+  }();
   SharedRegion* shared = g_shared.load(std::memory_order_acquire);
-  return shared != nullptr ? *shared : OwnRegion();
+  return shared != nullptr ? *shared : *own;
 }
 
 Locked::Locked(SharedRegion& region) : region_(region) {
@@ -248,6 +285,28 @@ Locked::Locked(SharedRegion& region) : region_(region) {
 
 Locked::~Locked() {
   if (held_) pthread_mutex_unlock(&region_.mutex);
+}
+
+std::int32_t ListEntry(std::uint16_t* count, std::uint16_t* ids) {
+  if (count == nullptr) return 0;
+  Locked lock(CurrentRegion());
+  *count = CopyIds(lock.table(), ids);
+  return 0;
+}
+
+std::int32_t SetEnableEntry(std::uint16_t id, std::uint8_t enable) {
+  Locked lock(CurrentRegion());
+  if (enable != 0) {
+    EnableId(lock.table(), id);
+  } else {
+    DisableId(lock.table(), id);
+  }
+  return 0;
+}
+
+std::int32_t GetEnableEntry(std::uint16_t id) {
+  Locked lock(CurrentRegion());
+  return IsEnabled(lock.table(), id) ? 1 : 0;
 }
 
 }  // namespace tamsile

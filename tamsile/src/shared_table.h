@@ -1,22 +1,34 @@
 #pragma once
 // Where the table lives and how it is reached.
 //
-// The table of a user is one POSIX shared-memory object,
-// "/tamsile-<uid>-<folder tag>" (with "-<namespace>" added when TAMSILE_NAMESPACE
-// is set; the tag is a hash of the lock folder below), holding a robust,
-// process-shared mutex and the list. Its lifetime is kept by two lock files in a
-// private directory of the user ($XDG_RUNTIME_DIR/tamsile, else
-// /tmp/tamsile-<uid>; mode 0700, owned by the user, never through a link):
-//   - every process that maps the table keeps a shared flock on "users.lock"
-//     until it ends; the kernel drops it however the process ends, so a killed
-//     process leaves nothing behind that could keep old IDs alive;
-//   - a process that maps the table takes "init.lock" exclusively first; if it
-//     can then also take "users.lock" exclusively, no one else holds the table
-//     and it creates it anew, empty.
-// Without a usable directory or object the process works on a table of its own.
+// The table of a user is one POSIX shared-memory object, "/tamsile-<uid>" (with
+// "-<namespace>" added when TAMSILE_NAMESPACE is set), holding a robust,
+// process-shared mutex and the list. Its name depends on nothing but the user,
+// so every process of the user finds the same table, whatever its environment
+// says about runtime directories.
+//
+// The object is made once and never replaced: it is built complete under no
+// name (O_TMPFILE in the shared-memory folder) and then linked to its name, so
+// no process ever sees a half-made table, and of two processes making it at
+// once one links it and the other opens what the first linked.
+//
+// Every process that maps the table keeps a read lock (an open-file-description
+// lock, F_OFD_SETLK) on its first byte until it ends; the kernel drops it
+// however the process ends. A process joining the table takes the table's mutex
+// and, when nobody else holds a read lock, empties the list (whoever held it
+// before has gone), then takes its own read lock. That short step under the
+// mutex is the only part of the set-up that another process can be made to wait
+// for, exactly as for any entry call; a process stopped anywhere else in its
+// set-up holds nothing that anyone waits for.
+//
+// When the table cannot be had safely (the object belongs to someone else, is
+// open to others or is not a table of this build, shared memory is not there,
+// or the mutex is held beyond kSetupLockWait by a process that does not let it
+// go) the process works on a table of its own and says so on standard error.
 
 #include <pthread.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,31 +44,39 @@ struct SharedRegion {
   MsgIdTable table;
 };
 
-struct Location {
-  std::string directory;   // the private directory, without trailing '/'
-  std::string users_lock;  // file names inside it
-  std::string init_lock;
-  std::string shm_name;    // "/tamsile-<uid>-<folder tag>[-<namespace>]"
+// How long the set-up waits for the table's mutex before it gives up on sharing.
+inline constexpr std::chrono::milliseconds kSetupLockWait{2000};
+
+// The object's name for a user: name_space is the value of TAMSILE_NAMESPACE
+// (null or empty: none). No name when the namespace holds anything but letters,
+// digits, '_' and '-' or is longer than 64 characters.
+std::optional<std::string> TableNameFor(const char* name_space, unsigned uid);
+
+// Points of the set-up at which a test may stop the process.
+enum class SetupStep {
+  kMade,    // a new table is made and counted, but not yet linked to its name
+  kOpened,  // the named table is mapped, but its mutex not yet asked for
+  kLocked,  // the mutex is held, the table not yet emptied or counted
 };
 
-// The names for a user: runtime_dir is $XDG_RUNTIME_DIR (null or unusable: the
-// folder under /tmp is used), name_space the value of TAMSILE_NAMESPACE (null or
-// empty: none). No location when the namespace holds anything but letters,
-// digits, '_' and '-' or is longer than 64 characters.
-std::optional<Location> LocationFor(const char* runtime_dir, const char* name_space,
-                                    unsigned uid);
+struct SetupOptions {
+  void (*at_step)(SetupStep) = nullptr;  // called at each point reached
+  std::chrono::milliseconds lock_wait = kSetupLockWait;
+};
 
-// The location from this process's environment and user.
-std::optional<Location> LocationFromEnvironment();
+struct Attached {
+  struct SharedRegion* region = nullptr;  // null when the table cannot be had
+  std::string problem;                    // why, when it cannot
+};
 
-// Maps the table of that location (creating it when this process is its first
-// holder) and keeps this process counted as a holder until it ends.
-// Null when the table cannot be had; nothing is left held then.
-SharedRegion* AttachShared(const Location& location);
+// Maps the table of that name (making it when there is none) and keeps this
+// process counted as a holder until it ends. Nothing is left held on failure.
+Attached AttachShared(const std::string& name, const SetupOptions& options = {});
 
-// Called once when the library is loaded: attaches to the table of the
-// environment's location, or settles on the process's own table.
-void AttachProcessTable();
+// Called once when the library is loaded: attaches to the table named by the
+// environment's namespace, or settles on the process's own table and says why
+// on standard error.
+void AttachProcessTable(const SetupOptions& options = {});
 
 // The table the entries work on: the shared one once attached, else the
 // process's own one. Never null.
@@ -77,5 +97,10 @@ class Locked {
   SharedRegion& region_;
   bool held_ = false;
 };
+
+// The three entries' work on the current table (exports.cpp only forwards).
+std::int32_t ListEntry(std::uint16_t* count, std::uint16_t* ids);
+std::int32_t SetEnableEntry(std::uint16_t id, std::uint8_t enable);
+std::int32_t GetEnableEntry(std::uint16_t id);
 
 }  // namespace tamsile

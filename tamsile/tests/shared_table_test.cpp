@@ -1,12 +1,17 @@
 // One table for all processes of the user: helper processes load the real
 // Tamsile.DLL and change and read it side by side.
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -18,15 +23,48 @@
 namespace {
 
 using tamsile_testing::HelperProcess;
-using tamsile_testing::RuntimeDir;
 using tamsile_testing::TableNamespace;
 
-std::unique_ptr<HelperProcess> StartHelper(const tamsile_testing::EnvChanges& env) {
-  auto helper = std::make_unique<HelperProcess>(
-      tamsile_testing::BesideTestProgram("tamsile_helper"), env);
+const char* const kFallbackMessage = "Tamsile.DLL: the trace message-ID table cannot be shared (";
+const char* const kFallbackEnd = "); this process works on a table of its own\n";
+
+std::unique_ptr<HelperProcess> StartHelper(const tamsile_testing::EnvChanges& env,
+                                           const std::vector<std::string>& args = {},
+                                           const std::string& stderr_path = {}) {
+  return std::make_unique<HelperProcess>(tamsile_testing::BesideTestProgram("tamsile_helper"), env, args,
+                                         stderr_path);
+}
+
+std::unique_ptr<HelperProcess> StartReady(const tamsile_testing::EnvChanges& env,
+                                          const std::vector<std::string>& args = {},
+                                          const std::string& stderr_path = {}) {
+  auto helper = StartHelper(env, args, stderr_path);
   EXPECT_EQ(helper->Reply(), "ready");
   return helper;
 }
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A folder for the helpers' standard error, removed with the object.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    char pattern[] = "/tmp/tamsile-test-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 std::vector<unsigned> Numbers(const std::string& line) {
   std::istringstream in(line);
@@ -50,8 +88,20 @@ std::vector<unsigned> SoundList(const std::string& answer) {
 
 class SharedTable : public ::testing::Test {
  protected:
-  std::unique_ptr<HelperProcess> Start() { return StartHelper(ns_.Environment()); }
+  std::unique_ptr<HelperProcess> Start() { return StartReady(ns_.Environment()); }
+  tamsile_testing::EnvChanges With(tamsile_testing::EnvChanges more) const {
+    tamsile_testing::EnvChanges env = ns_.Environment();
+    env.insert(env.end(), more.begin(), more.end());
+    return env;
+  }
+  // A table with ID 5 in it, left by a process that has ended.
+  void LeaveStaleTable() {
+    auto former = Start();
+    EXPECT_EQ(former->Ask("enable 5 1"), "ok 0");
+    EXPECT_EQ(former->Quit(), 0);
+  }
   TableNamespace ns_;
+  ScratchFolder scratch_;
 };
 
 TEST_F(SharedTable, AChangeInOneProcessIsSeenAtOnceByAnother) {
@@ -65,16 +115,24 @@ TEST_F(SharedTable, AChangeInOneProcessIsSeenAtOnceByAnother) {
   EXPECT_EQ(a->Ask("has 1001"), "0");
 }
 
-// A process started without XDG_RUNTIME_DIR keeps its locks elsewhere and so
-// cannot tell whether the others hold the table: it must not take it over.
-TEST_F(SharedTable, AProcessWithAnotherLockFolderLeavesTheTableAlone) {
-  TableNamespace elsewhere(RuntimeDir::kUnset, ns_.name());
-  auto a = Start();
-  EXPECT_EQ(a->Ask("enable 5 1"), "ok 0");
-  auto stranger = StartHelper(elsewhere.Environment());
-  EXPECT_EQ(stranger->Ask("has 5"), "0");
-  auto c = Start();
-  EXPECT_EQ(c->Ask("has 5"), "1");
+// A desktop session and a shell of one user rarely agree on XDG_RUNTIME_DIR;
+// the table is the user's all the same.
+TEST_F(SharedTable, ProcessesOfOneUserShareItWhateverTheirRuntimeDirectory) {
+  const std::string open_to_all = scratch_.File("open");
+  mkdir(open_to_all.c_str(), 0777);
+  chmod(open_to_all.c_str(), 0777);
+  const std::vector<std::optional<std::string>> runtime_dirs = {
+      std::nullopt, scratch_.path(), open_to_all, scratch_.File("missing"), "relative/dir", ""};
+  auto first = Start();
+  unsigned id = 100;
+  for (const auto& dir : runtime_dirs) {
+    SCOPED_TRACE(dir ? "XDG_RUNTIME_DIR=" + *dir : "XDG_RUNTIME_DIR unset");
+    auto other = StartReady(With({{"XDG_RUNTIME_DIR", dir}}));
+    EXPECT_EQ(other->Ask("enable " + std::to_string(id) + " 1"), "ok 0");
+    EXPECT_EQ(first->Ask("has " + std::to_string(id)), "1");
+    ++id;
+  }
+  EXPECT_EQ(first->Ask("list"), "6 100 101 102 103 104 105");
 }
 
 // How the holders of the table end.
@@ -161,90 +219,137 @@ TEST_F(SharedTable, ConcurrentChangesNearCapacityKeepTheTableSound) {
   }
 }
 
+// A process stopped anywhere in its set-up but in the short step under the
+// table's mutex keeps nobody from the table, and joins it when it goes on.
+struct StoppedCase {
+  const char* step;        // where the process stops
+  bool stale_table;        // a table left by processes that have ended is there
+};
+void PrintTo(const StoppedCase& c, std::ostream* os) { *os << c.step; }
+
+class StoppedInSetUp : public SharedTable, public ::testing::WithParamInterface<StoppedCase> {};
+
+TEST_P(StoppedInSetUp, KeepsNobodyFromTheTableAndJoinsItLater) {
+  if (GetParam().stale_table) LeaveStaleTable();
+  const std::string errors = scratch_.File("stopped.err");
+  auto stopped = StartHelper(ns_.Environment(), {std::string("--stop-at=") + GetParam().step}, errors);
+  ASSERT_TRUE(stopped->WaitUntilStopped());
+
+  const std::string b_errors = scratch_.File("b.err");
+  auto b = StartReady(ns_.Environment(), {}, b_errors);
+  EXPECT_EQ(b->Ask("list"), "0");  // nothing of the former processes
+  EXPECT_EQ(b->Ask("enable 7 1"), "ok 0");
+  auto c = Start();
+  EXPECT_EQ(c->Ask("has 7"), "1");
+
+  stopped->Continue();
+  EXPECT_EQ(stopped->Reply(), "ready");
+  EXPECT_EQ(stopped->Ask("list"), "1 7");
+  EXPECT_EQ(stopped->Ask("enable 8 1"), "ok 0");
+  EXPECT_EQ(b->Ask("list"), "2 7 8");
+  EXPECT_EQ(FileText(errors), "");
+  EXPECT_EQ(FileText(b_errors), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, StoppedInSetUp,
+                         ::testing::Values(StoppedCase{"made", false}, StoppedCase{"opened", true}),
+                         [](const auto& info) { return std::string(info.param.step); });
+
+TEST_F(SharedTable, AProcessKilledInTheStepUnderTheMutexLeavesTheTableToTheNext) {
+  LeaveStaleTable();
+  auto dying = StartHelper(ns_.Environment(), {"--stop-at=locked"});
+  ASSERT_TRUE(dying->WaitUntilStopped());
+  dying->Kill();
+  const std::string errors = scratch_.File("next.err");
+  auto next = StartReady(ns_.Environment(), {}, errors);
+  auto other = Start();
+  EXPECT_EQ(next->Ask("list"), "0");
+  EXPECT_EQ(next->Ask("enable 3 1"), "ok 0");
+  EXPECT_EQ(other->Ask("has 3"), "1");
+  EXPECT_EQ(FileText(errors), "");
+}
+
+// The rare case: a process stopped while it holds the table's mutex. Who loads
+// the library then says so and works on a table of its own rather than hang.
+TEST_F(SharedTable, WhileTheMutexIsHeldByAStoppedProcessANewOneSaysItWorksAlone) {
+  LeaveStaleTable();
+  auto stopped = StartHelper(ns_.Environment(), {"--stop-at=locked"});
+  ASSERT_TRUE(stopped->WaitUntilStopped());
+  const std::string errors = scratch_.File("alone.err");
+  auto alone = StartReady(ns_.Environment(), {"--lock-wait-ms=50"}, errors);
+  auto other = StartReady(ns_.Environment(), {"--lock-wait-ms=50"});
+  EXPECT_EQ(alone->Ask("enable 9 1"), "ok 0");
+  EXPECT_EQ(alone->Ask("has 9"), "1");
+  EXPECT_EQ(other->Ask("has 9"), "0");
+  EXPECT_EQ(FileText(errors), std::string(kFallbackMessage) + "the table in " + ns_.ObjectPath() +
+                                  " is held by a process that does not let it go" + kFallbackEnd);
+
+  // Once it goes on, the table is there for everyone again.
+  stopped->Continue();
+  EXPECT_EQ(stopped->Reply(), "ready");
+  EXPECT_EQ(stopped->Ask("enable 4 1"), "ok 0");
+  auto later = Start();
+  EXPECT_EQ(later->Ask("list"), "1 4");
+}
+
 // A table that cannot be had safely is not used: each process then works on a
-// table of its own, shared with nobody.
+// table of its own, shared with nobody, and says why.
 struct UnsafeCase {
   const char* name;
   bool needs_root;
-  void (*spoil)(const std::string& runtime_dir);  // may be null
+  void (*spoil)(const std::string& object_path);  // may be null
   const char* name_space;                          // null: a valid one
+  const char* why;  // the reason given, "@" standing for the object's path; null: the namespace's
 };
 void PrintTo(const UnsafeCase& c, std::ostream* os) { *os << c.name; }
 
-class UnsafePlace : public ::testing::TestWithParam<UnsafeCase> {};
+class UnsafeTable : public ::testing::TestWithParam<UnsafeCase> {};
 
-TEST_P(UnsafePlace, GivesEveryProcessATableOfItsOwn) {
+// A file in the shared-memory folder where the table should be.
+void PlaceFile(const std::string& path, mode_t mode, off_t size) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0) << path;
+  EXPECT_EQ(fchmod(fd, mode), 0);
+  EXPECT_EQ(ftruncate(fd, size), 0);
+  close(fd);
+}
+
+TEST_P(UnsafeTable, GivesEveryProcessATableOfItsOwnAndSaysWhy) {
   const UnsafeCase& c = GetParam();
-  if (c.needs_root && geteuid() != 0) GTEST_SKIP() << "needs root to hand a folder to another user";
-  TableNamespace ns(RuntimeDir::kOwn,
-                    c.name_space ? std::optional<std::string>(c.name_space) : std::nullopt);
-  if (c.spoil) c.spoil(ns.runtime_dir());
-  auto a = StartHelper(ns.Environment());
-  auto b = StartHelper(ns.Environment());
+  if (c.needs_root && geteuid() != 0) GTEST_SKIP() << "needs root to hand a file to another user";
+  TableNamespace ns(c.name_space ? std::optional<std::string>(c.name_space) : std::nullopt);
+  const std::string path = ns.ObjectPath();
+  if (c.spoil) c.spoil(path);
+  ScratchFolder scratch;
+  auto a = StartReady(ns.Environment(), {}, scratch.File("a.err"));
+  auto b = StartReady(ns.Environment());
   EXPECT_EQ(a->Ask("enable 5 1"), "ok 0");
   EXPECT_EQ(a->Ask("has 5"), "1");
   EXPECT_EQ(b->Ask("has 5"), "0");
+  std::string why = c.why ? c.why : "TAMSILE_NAMESPACE holds more than letters, digits, '_' and '-'";
+  if (const auto at = why.find('@'); at != std::string::npos) why.replace(at, 1, path);
+  EXPECT_EQ(FileText(scratch.File("a.err")), kFallbackMessage + why + kFallbackEnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Places, UnsafePlace,
+    Places, UnsafeTable,
     ::testing::Values(
-        UnsafeCase{"FolderOpenToOthers", false,
-                   [](const std::string& dir) {
-                     mkdir((dir + "/tamsile").c_str(), 0777);
-                     chmod((dir + "/tamsile").c_str(), 0777);
+        UnsafeCase{"OpenToOthers", false, [](const std::string& path) { PlaceFile(path, 0644, 0); }, nullptr,
+                   "@ is open to other users"},
+        UnsafeCase{"OfAnotherUser", true,
+                   [](const std::string& path) {
+                     PlaceFile(path, 0600, 0);
+                     EXPECT_EQ(chown(path.c_str(), 65534, 65534), 0);
                    },
-                   nullptr},
-        UnsafeCase{"FolderIsALink", false,
-                   [](const std::string& dir) {
-                     mkdir((dir + "/elsewhere").c_str(), 0700);
-                     symlink((dir + "/elsewhere").c_str(), (dir + "/tamsile").c_str());
-                   },
-                   nullptr},
-        UnsafeCase{"FolderOfAnotherUser", true,
-                   [](const std::string& dir) {
-                     mkdir((dir + "/tamsile").c_str(), 0700);
-                     EXPECT_EQ(chown((dir + "/tamsile").c_str(), 65534, 65534), 0);
-                   },
-                   nullptr},
-        UnsafeCase{"NamespaceWithASlash", false, nullptr, "a/b"},
+                   nullptr, "@ belongs to another user"},
+        UnsafeCase{"NotATable", false, [](const std::string& path) { PlaceFile(path, 0600, 100); }, nullptr,
+                   "@ is not a trace table of this library"},
+        UnsafeCase{"ALink", false,
+                   [](const std::string& path) { EXPECT_EQ(symlink("/dev/null", path.c_str()), 0); }, nullptr,
+                   "cannot open @: Too many levels of symbolic links"},
+        UnsafeCase{"NamespaceWithASlash", false, nullptr, "a/b", nullptr},
         UnsafeCase{"NamespaceTooLong", false, nullptr,
-                   "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}),
+                   "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Without a trustworthy runtime directory the table's locks live in a private
-// folder under /tmp.
-class FallbackFolder : public ::testing::TestWithParam<RuntimeDir> {};
-
-const char* NameOf(RuntimeDir r) { return r == RuntimeDir::kUnset ? "Unset" : "OpenToAll"; }
-
-}  // namespace
-
-namespace tamsile_testing {
-void PrintTo(RuntimeDir r, std::ostream* os) { *os << NameOf(r); }
-}  // namespace tamsile_testing
-
-namespace {
-
-TEST_P(FallbackFolder, IsPrivateAndServesTheSharedTable) {
-  TableNamespace ns(GetParam());
-  const std::string folder = ns.TableDirectory();
-  EXPECT_EQ(folder, "/tmp/tamsile-" + std::to_string(geteuid()));
-  auto a = StartHelper(ns.Environment());
-  auto b = StartHelper(ns.Environment());
-  EXPECT_EQ(a->Ask("enable 77 1"), "ok 0");
-  EXPECT_EQ(b->Ask("has 77"), "1");
-
-  struct stat st {};
-  ASSERT_EQ(lstat(folder.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_EQ(st.st_uid, geteuid());
-  EXPECT_TRUE(std::filesystem::exists(folder + "/users-" + ns.name() + ".lock"));
-}
-
-INSTANTIATE_TEST_SUITE_P(RuntimeDirs, FallbackFolder,
-                         ::testing::Values(RuntimeDir::kUnset, RuntimeDir::kOpenToAll),
-                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 }  // namespace

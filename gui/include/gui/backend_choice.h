@@ -39,5 +39,11 @@ std::optional<std::string> OpenBoxText();
 // Presses the open message box's default button, as Enter does; false when
 // no box is open.
 bool PressOpenBoxDefault();
+// Writes a PNG of the whole screen as a person sees it now (on X the root
+// window: every window where and as it is shown, what lies on top of what,
+// what a mask cuts away), with what changed in the core mirrored first.
+// False where Qt can give no picture of the screen (its offscreen platform,
+// Wayland) or the file could not be written.
+bool SaveScreenPicture(const std::string& path);
 
 }  // namespace gui

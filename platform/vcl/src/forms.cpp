@@ -75,7 +75,13 @@ void TForm::VisibleChanged() {
   wasVisible_ = now;
   if (now) {
     Place();
-    if (OnShow) Fire([this] { OnShow(this); });
+    if (OnShow) {
+      // The window appears once its handler is done; the backend is told again then.
+      inShowHandler_ = true;
+      Fire([this] { OnShow(this); });
+      inShowHandler_ = false;
+      Changed(plat::dfVisibility);
+    }
   } else if (OnHide) {
     Fire([this] { OnHide(this); });
   }

@@ -37,7 +37,8 @@ typedef int32_t (*Get_TamsileEnable_Entry)(uint16_t id);
 
 // The name of the variable that keeps a separate table apart from the user's
 // own one: its value (letters, digits, '_' and '-', at most 64) is added to every
-// name. Any other value gives the process a table of its own, shared with nobody.
+// name. Any other value gives the process a table of its own, shared with nobody
+// (and a line on standard error that says so).
 #define TAMSILE_NAMESPACE_VARIABLE "TAMSILE_NAMESPACE"
 
 #ifdef __cplusplus

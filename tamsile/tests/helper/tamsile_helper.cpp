@@ -13,11 +13,21 @@
 //   quit                 -> ends the process
 // "hold" reaches the lock through the same table code built into this program,
 // so the library itself needs no door for tests.
+//
+// Started with arguments, the helper sets its table up through that same code
+// instead of loading the library (what it then says on standard error is what
+// the library would say):
+//   --stop-at=made|opened|locked   stops itself (SIGSTOP) at that point of the set-up
+//   --lock-wait-ms=N               gives up on the table's lock after N ms
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <bitset>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <cstdio>
 #include <iostream>
 #include <random>
@@ -90,8 +100,8 @@ int Stress(int threads, int rounds, unsigned seed, unsigned lo, unsigned hi) {
 }
 
 [[noreturn]] void HoldLock(const std::string& mode) {
-  auto location = tamsile::LocationFromEnvironment();
-  tamsile::SharedRegion* region = location ? tamsile::AttachShared(*location) : nullptr;
+  auto name = tamsile::TableNameFor(std::getenv(TAMSILE_NAMESPACE_VARIABLE), geteuid());
+  tamsile::SharedRegion* region = name ? tamsile::AttachShared(*name).region : nullptr;
   if (region == nullptr) {
     Answer("no table");
     _exit(1);
@@ -110,15 +120,51 @@ int Stress(int threads, int rounds, unsigned seed, unsigned lo, unsigned hi) {
   for (;;) pause();
 }
 
-}  // namespace
+std::optional<tamsile::SetupStep> g_stop_at;
 
-int main() {
+void StopAt(tamsile::SetupStep step) {
+  if (g_stop_at == step) raise(SIGSTOP);
+}
+
+// Sets the table up through the built-in code, as the arguments say; false for
+// an argument it does not know.
+bool SetUpInProcess(int argc, char** argv) {
+  tamsile::SetupOptions options;
+  options.at_step = StopAt;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--stop-at=made") {
+      g_stop_at = tamsile::SetupStep::kMade;
+    } else if (arg == "--stop-at=opened") {
+      g_stop_at = tamsile::SetupStep::kOpened;
+    } else if (arg == "--stop-at=locked") {
+      g_stop_at = tamsile::SetupStep::kLocked;
+    } else if (arg.rfind("--lock-wait-ms=", 0) == 0) {
+      options.lock_wait = std::chrono::milliseconds(std::atoi(arg.c_str() + 15));
+    } else {
+      return false;
+    }
+  }
+  tamsile::AttachProcessTable(options);
+  g_list = tamsile::ListEntry;
+  g_set = tamsile::SetEnableEntry;
+  g_get = tamsile::GetEnableEntry;
+  return true;
+}
+
+bool LoadLibrary() {
   plat::LibraryLoader& loader = plat::SystemLoader();
   plat::ModuleHandle lib = loader.Load("Tamsile.DLL");
   g_list = reinterpret_cast<Get_TamsileList_Entry>(loader.Symbol(lib, "Get_TamsileList"));
   g_set = reinterpret_cast<Set_TamsileEnable_Entry>(loader.Symbol(lib, "Set_TamsileEnable"));
   g_get = reinterpret_cast<Get_TamsileEnable_Entry>(loader.Symbol(lib, "Get_TamsileEnable"));
-  if (g_list == nullptr || g_set == nullptr || g_get == nullptr) {
+  return g_list != nullptr && g_set != nullptr && g_get != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 ? !SetUpInProcess(argc, argv) : !LoadLibrary()) {
     Answer("no library");
     return 1;
   }

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,7 +41,8 @@ std::string BesideTestProgram(const std::string& file_name) {
   return plat::ProgramDirectory() + file_name;
 }
 
-HelperProcess::HelperProcess(const std::string& program, const EnvChanges& changes) {
+HelperProcess::HelperProcess(const std::string& program, const EnvChanges& changes,
+                             const std::vector<std::string>& args, const std::string& stderr_path) {
   // A write to a helper that was killed must fail, not end the test program.
   signal(SIGPIPE, SIG_IGN);
   int in[2], out[2];
@@ -54,15 +56,21 @@ HelperProcess::HelperProcess(const std::string& program, const EnvChanges& chang
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  if (!stderr_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
 
   std::vector<std::string> env = ChangedEnvironment(changes);
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   std::string path = program;
-  char* argv[] = {path.data(), nullptr};
+  std::vector<std::string> arg_texts = args;
+  std::vector<char*> argv{path.data()};
+  for (auto& a : arg_texts) argv.push_back(a.data());
+  argv.push_back(nullptr);
 
-  const int rc = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, envp.data());
+  const int rc = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -120,6 +128,27 @@ void HelperProcess::Kill() {
   if (!running()) return;
   kill(pid_, SIGKILL);
   Reap();
+}
+
+bool HelperProcess::WaitUntilStopped(int timeout_ms) {
+  if (!running()) return false;
+  for (int waited = 0; waited <= timeout_ms; ++waited) {
+    int status = 0;
+    const pid_t rc = waitpid(pid_, &status, WNOHANG | WUNTRACED);
+    if (rc == pid_ && WIFSTOPPED(status)) return true;
+    if (rc == pid_) {  // it ended
+      pid_ = -1;
+      return false;
+    }
+    if (rc < 0 && errno != EINTR) return false;
+    const timespec step{0, 1000000};
+    nanosleep(&step, nullptr);
+  }
+  return false;
+}
+
+void HelperProcess::Continue() {
+  if (running()) kill(pid_, SIGCONT);
 }
 
 int HelperProcess::Reap() {

@@ -1,14 +1,20 @@
 #pragma once
 // Whole-file reading and crash-safe whole-file replacement for the suite's small
-// text files (INI files, the registry store). Results are 0 for success or the
-// system's error number (errno); ENOENT means the file does not exist.
+// text files (INI files, the registry store). Results are 0 for success, the
+// system's error number (errno) or kNotARegularFile; ENOENT means the file does
+// not exist.
 
 #include <string>
 #include <string_view>
 
 namespace plat {
 
-// Reads the whole file into content (emptied first).
+// The path names something that is neither a file nor missing: a FIFO, a
+// socket, a device (a folder gives EISDIR).
+inline constexpr int kNotARegularFile = -1;
+
+// Reads the whole file into content (emptied first). Only a regular file is
+// read; opening never waits (for a FIFO's writer, say).
 int ReadWholeFile(const std::string& path, std::string& content);
 
 // Gives the file the new content in one step: the content goes to a temporary
@@ -16,9 +22,13 @@ int ReadWholeFile(const std::string& path, std::string& content);
 // file, so a reader or a crash sees the old file or the new one, never a part.
 // A new file is created with new_file_mode (less the umask); an existing file
 // keeps its permission bits. A symbolic link is followed, so the link stays.
+// An existing file that is read-only (no write permission bit, or none for this
+// process) gives EACCES and is left alone, and so is anything in its place
+// that is no regular file.
 int ReplaceFileAtomically(const std::string& path, std::string_view content, unsigned new_file_mode = 0666);
 
-// The system's text for an error number ("No such file or directory").
+// The system's text for an error number ("No such file or directory"), and
+// "Not a regular file" for kNotARegularFile.
 std::string ErrorText(int error);
 
 }  // namespace plat

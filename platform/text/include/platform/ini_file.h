@@ -1,32 +1,40 @@
 #pragma once
-// INI files with the classic profile-file semantics.
+// INI files with the classic profile-file semantics, read and written as the
+// profile functions of the system the files come from do.
 //
-// Reading: lines end in LF or CR LF (the CR is dropped); a UTF-8 byte-order mark
-// at the start is skipped (and written back). A line whose first non-blank
-// character is "[" and that holds a "]" opens the section named by the text
-// between them; a line that starts with ";" is a comment; any other line that
-// holds "=" with a non-empty name before it is a key. The key name is the text
-// before the first "=", the value the text after it, both without the blanks
-// (spaces and tabs) around them; quotes are not special. Lines before the first
-// section and lines of any other form are kept as they are but never read.
+// Encoding: a file that starts with the UTF-16 little-endian byte-order mark
+// (FF FE) is UTF-16 text; it reads as UTF-8 and is written back as UTF-16 with
+// its mark. A UTF-8 byte-order mark is skipped and written back. Any other file
+// is taken byte for byte.
+//
+// Reading: a line ends with LF, CR LF or a CR alone. A line whose first non-blank
+// character is "[" opens a section: its name is the text up to the first "]", or
+// the rest of the line when the "]" is missing. A line that starts with ";" is a
+// comment; any other line that holds "=" with a non-empty name before it is a
+// key. The key name is the text before the first "=", the value the text after
+// it, both without the blanks (spaces and tabs) around them; a value in one pair
+// of matching double or single quotes is read without them. Lines before the
+// first section and lines of any other form are kept as they are but never read.
 // Section and key names compare without regard to the case of A to Z, and the
 // names a caller passes are taken without their surrounding blanks too. When a
-// section or a key occurs twice, reads see the first one.
+// section occurs twice only its first copy is read (and written); of a key that
+// occurs twice in it, the first.
 //
-// "A section exists" means it holds at least one key: a bare "[7]" line or a
-// section of comments only does not count (ReadSections still lists every
-// section line's name).
+// "A section exists" means its first copy holds at least one key: a bare "[7]"
+// line or a section of comments only does not count (ReadSections still lists
+// every section line's name, once).
 //
 // Writing: an existing key gets its new value in place (its stored spelling
-// stays); a new key goes after the last non-blank line of its section's first
-// occurrence; a new section goes at the end of the file, after one blank line
-// when the file does not already end with one. Every line is written with CR LF.
-// EraseSection removes every occurrence of the section with all its lines (its
-// comments included) up to the next section line; other lines stay as they were.
-// Names that could not be read back as written (empty, with "]" in a section
-// name, "=" in a key name, a key name starting with ";" or "[") and any text with
-// a CR, an LF or a zero byte are refused: the call returns false and changes
-// nothing.
+// stays); a new key goes after the last non-blank line of the section's first
+// copy; a new section goes at the end of the file, after one blank line when the
+// file does not already end with one. Every line keeps its own line end; a new
+// line gets the file's first line end (CR LF in a file that has none), and the
+// file keeps its encoding. EraseSection removes the header, the keys and the
+// blank lines of every copy of the section; its comments and any other lines
+// stay where they are. Names that could not be read back as written (empty,
+// with "]" in a section name, "=" in a key name, a key name starting with ";" or
+// "["), any text with a CR, an LF or a zero byte, and text that is no UTF-8 in a
+// UTF-16 file are refused: the call returns false and changes nothing.
 
 #include <cstdint>
 #include <optional>
@@ -37,11 +45,14 @@
 namespace plat {
 
 // The lines of one INI file in memory; no file access. Text() of a parsed
-// document gives back every line unchanged but for the CR LF line ends.
+// document gives back the very bytes it was parsed from.
 class IniDocument {
  public:
-  static IniDocument Parse(std::string_view text);
+  enum class Encoding { kBytes, kUtf8WithMark, kUtf16LE };
+
+  static IniDocument Parse(std::string_view bytes);
   std::string Text() const;
+  Encoding GetEncoding() const { return encoding_; }
 
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
   bool SectionExists(std::string_view section) const;
@@ -58,19 +69,24 @@ class IniDocument {
   struct Line {
     enum class Kind { kOther, kSection, kKey };
     Kind kind = Kind::kOther;
-    std::string text;   // as read, without the line end
-    std::string name;   // section or key name, without blanks
-    std::string value;  // key value, without blanks
+    std::string text;    // as read (UTF-8 for a UTF-16 file), without the line end
+    std::string ending;  // "\r\n", "\n", "\r", or empty for a last line without one
+    std::string name;    // section or key name, without blanks
+    std::string value;   // key value as read: without blanks and one pair of quotes
   };
-  struct Block {        // one occurrence of a section: [header, end)
+  struct Block {        // one copy of a section: [header, end)
     std::size_t header;
     std::size_t end;
   };
-  static Line Classify(std::string text);
+  static Line Classify(std::string text, std::string ending);
+  bool Storable(std::string_view text) const;
   std::vector<Block> Blocks(std::string_view section) const;
+  std::optional<Block> FirstBlock(std::string_view section) const;
 
   std::vector<Line> lines_;
-  bool byte_order_mark_ = false;
+  Encoding encoding_ = Encoding::kBytes;
+  std::string newline_ = "\r\n";  // what a new line ends with
+  std::string tail_;               // a UTF-16 file's odd last byte, kept as it was
 };
 
 // An INI file by path. A missing file reads as empty and comes into being with
@@ -82,7 +98,8 @@ class IniDocument {
 // file once (nothing is written on destruction).
 // Each write replaces the whole file atomically (temporary file, then rename),
 // so a crash leaves the old file or the new one. A file that exists but cannot be
-// read is never overwritten.
+// read, is no regular file (a FIFO, a device, a folder) or is read-only is never
+// overwritten; opening never waits for a FIFO's writer.
 // Failures are reported by a false result; LastError() then tells the path and
 // the reason, for a message to the user.
 class IniFile {

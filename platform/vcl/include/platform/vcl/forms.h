@@ -71,6 +71,9 @@ class TForm : public TControl {
   // Frees the form once the current event is over.
   void Release();
   bool IsModal() const { return modal_; }
+  // True while OnShow runs: the form is Visible already but not yet on the
+  // screen, which a backend shows it on only afterwards.
+  bool InShowHandler() const { return inShowHandler_; }
   // Runs OnCreate once.
   void AfterConstruction();
   // Ends a modal loop without asking the form (the test harness uses it for
@@ -93,6 +96,7 @@ class TForm : public TControl {
   bool updatingSheets_ = false;
   bool sheetsAgain_ = false;
   bool wasVisible_ = false;
+  bool inShowHandler_ = false;
   std::vector<std::uint64_t> showingSheets_;
 };
 

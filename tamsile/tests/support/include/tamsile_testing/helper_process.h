@@ -17,8 +17,10 @@ using EnvChanges = std::vector<std::pair<std::string, std::optional<std::string>
 
 class HelperProcess {
  public:
-  // Starts the program with this process's environment and the changes.
-  HelperProcess(const std::string& program, const EnvChanges& changes);
+  // Starts the program with this process's environment and the changes, and
+  // the arguments; its standard error goes to stderr_path when one is given.
+  HelperProcess(const std::string& program, const EnvChanges& changes,
+                const std::vector<std::string>& args = {}, const std::string& stderr_path = {});
   ~HelperProcess();  // kills a helper that is still running
   HelperProcess(const HelperProcess&) = delete;
   HelperProcess& operator=(const HelperProcess&) = delete;
@@ -38,6 +40,11 @@ class HelperProcess {
   int Quit();
   // Ends the helper at once (SIGKILL) and waits for it.
   void Kill();
+  // Waits until the helper has stopped itself (SIGSTOP); false when it ended
+  // or did not stop within the time.
+  bool WaitUntilStopped(int timeout_ms = 30000);
+  // Lets a stopped helper go on.
+  void Continue();
 
  private:
   int Reap();

@@ -1,8 +1,7 @@
 #pragma once
 // Keeps every test away from the user's real trace table: a namespace of its
-// own and, unless a test asks otherwise, a runtime directory of its own. All
-// that the table left behind (lock files, the shared-memory object, the
-// directory) is removed when the object goes.
+// own. The shared-memory object the table left behind is removed when the
+// object goes.
 
 #include <optional>
 #include <string>
@@ -12,25 +11,17 @@
 
 namespace tamsile_testing {
 
-enum class RuntimeDir {
-  kOwn,         // a fresh directory with mode 0700
-  kUnset,       // no XDG_RUNTIME_DIR at all
-  kOpenToAll,   // a fresh directory with mode 0777, which must not be trusted
-};
-
 class TableNamespace {
  public:
-  explicit TableNamespace(RuntimeDir runtime = RuntimeDir::kOwn,
-                          std::optional<std::string> name = std::nullopt);
+  explicit TableNamespace(std::optional<std::string> name = std::nullopt);
   ~TableNamespace();
   TableNamespace(const TableNamespace&) = delete;
   TableNamespace& operator=(const TableNamespace&) = delete;
 
   const std::string& name() const { return name_; }
-  // Empty for RuntimeDir::kUnset.
-  const std::string& runtime_dir() const { return runtime_dir_; }
-  // The folder the table's lock files are expected in.
-  std::string TableDirectory() const;
+  // Where the table's object lies ("/dev/shm/..."); empty for a name the
+  // library refuses.
+  std::string ObjectPath() const;
 
   // The environment a helper needs to use this table.
   EnvChanges Environment() const;
@@ -39,7 +30,6 @@ class TableNamespace {
 
  private:
   std::string name_;
-  std::string runtime_dir_;
 };
 
 // Gives this process a table of its own for the rest of its life (removed when
