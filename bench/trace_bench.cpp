@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -169,8 +170,10 @@ int Listen(const std::string& path) {
 }
 
 // A trivial receiver: takes every connection and reads what comes with
-// recvmmsg until count datagrams came (or, with count 0, until stop).
-std::uint64_t RawReceive(int listener, std::uint64_t count, const std::atomic<bool>* stop) {
+// recvmmsg until count datagrams came (or, with count 0, until stop is set
+// and nothing came for 50 ms); last: when the last one came.
+std::uint64_t RawReceive(int listener, std::uint64_t count, const std::atomic<bool>* stop,
+                         Clock::time_point* last = nullptr) {
   const int ep = ::epoll_create1(EPOLL_CLOEXEC);
   epoll_event e{};
   e.events = EPOLLIN;
@@ -181,9 +184,10 @@ std::uint64_t RawReceive(int listener, std::uint64_t count, const std::atomic<bo
   iovec iov[kBatch];
   mmsghdr headers[kBatch];
   std::uint64_t got = 0;
-  while ((count == 0 || got < count) && !(stop && stop->load())) {
+  while (count == 0 || got < count) {
     epoll_event ready[64];
-    const int n = ::epoll_wait(ep, ready, 64, 100);
+    const int n = ::epoll_wait(ep, ready, 64, 50);
+    if (n == 0 && stop && stop->load()) break;
     for (int i = 0; i < n; ++i) {
       const int fd = ready[i].data.fd;
       if (fd == listener) {
@@ -207,6 +211,7 @@ std::uint64_t RawReceive(int listener, std::uint64_t count, const std::atomic<bo
         int real = 0;
         while (real < m && headers[real].msg_len > 0) ++real;
         got += static_cast<std::uint64_t>(real);
+        if (real > 0 && last) *last = Clock::now();
         if (real < m) {
           ::epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
           ::close(fd);
@@ -218,13 +223,15 @@ std::uint64_t RawReceive(int listener, std::uint64_t count, const std::atomic<bo
   return got;
 }
 
-// Mode --raw N M: N sender processes of M datagrams each, blocking sends.
-int RawMode(int clients, int records) {
+// Mode --raw N M BLOCKING: N sender processes of M datagrams each; blocking
+// sends lose nothing, non-blocking ones drop what the queue cannot take, as
+// the trace client does.
+int RawMode(int clients, int records, bool blocking) {
   const std::string dir = MakeTempDir("trace-bench-raw");
   const std::string path = dir + "/raw.sock";
   const int listener = Listen(path);
   auto datagram = plat::ipc::Encode(plat::ipc::TraceMessage::kString, 1, 0,
-                                    "client0#~10.12.2026#~14:03:07.123#~" + ClientText(0));
+                                    "trace_bench#~10.12.2026#~14:03:07.123#~" + ClientText(0));
   int go[2];
   if (::pipe(go) != 0) return 1;
   std::vector<pid_t> children;
@@ -240,21 +247,27 @@ int RawMode(int clients, int records) {
       if (::connect(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) _exit(2);
       char b;
       if (::read(go[0], &b, 1) != 1) _exit(3);
+      const int flags = MSG_NOSIGNAL | (blocking ? 0 : MSG_DONTWAIT);
       for (int i = 0; i < records; ++i) {
-        if (::send(fd, datagram->bytes.data(), datagram->size, MSG_NOSIGNAL) < 0) _exit(4);
+        if (::send(fd, datagram->bytes.data(), datagram->size, flags) < 0 && errno != EAGAIN) _exit(4);
       }
       ::close(fd);
       _exit(0);
     }
     children.push_back(pid);
   }
+  std::atomic<bool> done{false};
+  std::thread reaper([&] {
+    for (pid_t p : children) ::waitpid(p, nullptr, 0);
+    done = true;
+  });
   const std::string starts(static_cast<std::size_t>(clients), 'g');
   const auto begin = Clock::now();
   if (::write(go[1], starts.data(), starts.size()) != static_cast<ssize_t>(starts.size())) return 1;
-  const std::uint64_t total = static_cast<std::uint64_t>(clients) * static_cast<std::uint64_t>(records);
-  const std::uint64_t got = RawReceive(listener, total, nullptr);
-  const double s = Seconds(Clock::now() - begin);
-  for (pid_t p : children) ::waitpid(p, nullptr, 0);
+  Clock::time_point last = begin;
+  const std::uint64_t got = RawReceive(listener, 0, &done, &last);
+  reaper.join();
+  const double s = Seconds(last - begin);
   ::close(listener);
   RemoveTree(dir);
   std::printf("rate=%.0f received=%llu\n", static_cast<double>(got) / s, static_cast<unsigned long long>(got));
@@ -583,7 +596,7 @@ std::string StartXvfb(pid_t& pid) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   auto arg = [&](int i) { return i < argc ? std::atoi(argv[i]) : 0; };
-  if (mode == "--raw") return RawMode(arg(2), arg(3));
+  if (mode == "--raw") return RawMode(arg(2), arg(3), arg(4) != 0);
   if (mode == "--client") return ClientMode(arg(2), arg(3), arg(4));
   if (mode == "--viewer") return ViewerMode(argv[2], arg(3), arg(4), arg(5), argc, argv);
   if (mode == "--memory") return MemoryMode(arg(2));
@@ -610,7 +623,7 @@ int main(int argc, char** argv) {
   std::printf("trace_bench: %d clients x %d records of about 80 bytes, %d repetitions\n", clients, records, reps);
 
   // 1, 2: intake
-  Figure raw, headless, onScreen;
+  Figure raw, rawBlocking, headless, onScreen;
   std::vector<Report> headlessRuns, qtRuns;
   pid_t xvfb = 0;
   std::vector<std::string> display;
@@ -622,7 +635,9 @@ int main(int argc, char** argv) {
     }
   }
   for (int r = 0; r < reps; ++r) {
-    raw.values.push_back(ParseReport(RunSelf({"--raw", std::to_string(clients), std::to_string(records)}))["rate"]);
+    raw.values.push_back(ParseReport(RunSelf({"--raw", std::to_string(clients), std::to_string(records), "0"}))["rate"]);
+    rawBlocking.values.push_back(
+        ParseReport(RunSelf({"--raw", std::to_string(clients), std::to_string(records), "1"}))["rate"]);
     headlessRuns.push_back(ParseReport(
         RunSelf({"--viewer", "headless", std::to_string(clients), std::to_string(records), "0", "--headless"})));
     headless.values.push_back(headlessRuns.back()["rate"]);
@@ -632,8 +647,10 @@ int main(int argc, char** argv) {
       onScreen.values.push_back(qtRuns.back()["rate"]);
     }
   }
-  std::printf("\nintake (records/s; against the raw socket rate of the same run)\n");
+  std::printf("\nintake (records/s; against the raw socket rate of the same run: own receiver, and own\n"
+              "senders that drop what the queue cannot take, as the trace client does)\n");
   Row("raw socket, own senders and receiver", raw, "rec/s", 0, "");
+  Row("raw socket, senders that wait instead", rawBlocking, "rec/s", raw.Median(), "raw");
   Row("viewer headless through LORVEX.DLL", headless, "rec/s", raw.Median(), "raw");
   if (qt) Row("viewer with the Qt backend (Xvfb)", onScreen, "rec/s", raw.Median(), "raw");
   else std::printf("  viewer with the Qt backend: skipped (no display, no Xvfb)\n");
