@@ -67,8 +67,10 @@ class TraceSender {
   TraceSender();
   // Sends to this socket file; the caller has checked its directory.
   explicit TraceSender(const std::string& socket_path, Clock clock = &MonotonicNanoseconds);
-  // The buffer the sender asks for its connection (the system caps it).
-  static constexpr int kSendBufferBytes = 1 << 20;
+  // The buffer the sender asks for its connection (the system caps it at
+  // net.core.wmem_max): what the viewer has not read yet is held here, so
+  // the more, the longer a busy viewer may fall behind without a loss.
+  static constexpr int kSendBufferBytes = 4 << 20;
   ~TraceSender();
   TraceSender(const TraceSender&) = delete;
   TraceSender& operator=(const TraceSender&) = delete;
