@@ -11,10 +11,11 @@
 # Without one it runs everything under Xvfb with a scripted person in place
 # of you (kestrum_demo: kestrum's own code, choosing "PCI", activating the
 # board, searching the network and filling the scan list, the I/O monitor, an
-# attribute read, the debug window, the about box, exiting) and writes
-# pictures of the windows and of the whole screen to a folder it names:
-# build/run/screenshots/<time>, or the folder given as the first argument. It
-# ends by itself within half a minute.
+# attribute read, the debug window, the about box, exiting), then the viewer
+# with one (lorvex_demo: the display selection and each page of the options
+# sheet, a column and a colour changed), and writes pictures of the windows
+# and of the whole screen to a folder it names: build/run/screenshots/<time>,
+# or the folder given as the first argument. It ends by itself within a minute.
 #
 # Usage: scripts/run.sh [FOLDER]     (JOBS=n limits the parallel build)
 set -euo pipefail
@@ -63,6 +64,8 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
   # The viewer photographs its window a moment after each change: let the last traces arrive and show.
   sleep 2
   end_viewer "$viewer"
+  # Then the viewer's own dialogs, with a scripted person and pictures of the whole screen.
+  timeout -k 5 60 "$bin/lorvex_demo" "$shots" || status=$?
   exit "$status"
 fi
 
@@ -70,7 +73,7 @@ fi
 echo "== build (build/run)"
 cmake -S "$root" -B "$root/build/run" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DSUITE_BUILD_TESTS=OFF -DSUITE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$root/build/run" -j "${JOBS:-$(nproc)}" --target kestrum lorvex quenmark trace_ids kestrum_demo
+cmake --build "$root/build/run" -j "${JOBS:-$(nproc)}" --target kestrum lorvex quenmark trace_ids kestrum_demo lorvex_demo
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "== lorvex and kestrum on the simulated network (close both windows to end)"

@@ -1,16 +1,22 @@
 #include "gui/backend_choice.h"
 
+#include <QColorDialog>
 #include <QDir>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
 #include <QFileInfo>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "convert.h"
 #include "platform/ui/application.h"
 #include "qt_backend.h"
 
@@ -62,6 +68,26 @@ bool SaveScreenshot(plat::Window& window, const std::string& path) {
   const QString file = QString::fromStdString(path);
   QDir().mkpath(QFileInfo(file).absolutePath());
   return w->grab().save(file, "PNG");
+}
+
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path) {
+  QtBackend* backend = CurrentQtBackend();
+  if (!backend) return;
+  backend->dialogShown = [backend, color, path](QWidget* shown) {
+    // Answers once: the seam goes (and this function with it) before anything else.
+    const std::uint32_t colour = color;
+    const std::string picture = path;
+    backend->dialogShown = nullptr;
+    auto* dialog = qobject_cast<QColorDialog*>(shown);
+    if (!dialog) return;
+    QPointer<QColorDialog> guard(dialog);
+    QTimer::singleShot(500, [guard, colour, picture] {
+      if (!guard) return;
+      guard->setCurrentColor(ToQColor(colour));
+      if (!picture.empty() && SaveScreenPicture(picture)) std::printf("%s\n", picture.c_str());
+      guard->accept();
+    });
+  };
 }
 
 std::optional<std::string> OpenBoxText() {

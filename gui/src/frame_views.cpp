@@ -15,6 +15,7 @@
 #include <map>
 
 #include "gui/frame_rendering.h"
+#include "dialog_views.h"
 #include "pictures.h"
 #include "platform/afx/bars.h"
 #include "window_view.h"
@@ -353,11 +354,15 @@ class StatusBarView : public TypedView<QWidget> {
 
 void UseFrameRenderings() {
   static const bool added = [] {
-    AddRenderings({
+    std::vector<Rendering> renderings = {
         Entry<afx::CFrameWnd, FrameView>("CFrameWnd"),
         Entry<afx::CToolBar, ToolBarView>("CToolBar"),
         Entry<afx::CStatusBar, StatusBarView>("CStatusBar"),
-    });
+    };
+    for (auto more : {DialogRenderings(), DialogControlRenderings()}) {
+      renderings.insert(renderings.end(), more.begin(), more.end());
+    }
+    AddRenderings(renderings);
     return true;
   }();
   (void)added;

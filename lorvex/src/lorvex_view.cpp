@@ -199,35 +199,42 @@ void CLorvexView::RepaintList() { UpdateWindow(); }
 
 // ---------------------------------------------------------------- commands
 void CLorvexView::OnDisplaySelection() {
-  CLorvexApp* app = LorvexApp();
-  if (app && OptionDialogs().RunDisplaySelection(*app) == plat::IDOK) FillList();
+  CDlgAnzeige dialog(nullptr);
+  if (dialog.DoModal() == plat::IDOK) FillList();
 }
 
 void CLorvexView::OnOptions() {
   CLorvexApp* app = LorvexApp();
   if (!app) return;
-  auto pages = std::make_unique<OptionSheetPages>();
-  pages->Prozessname = app->Name;
-  pages->Datum = app->Datum;
-  pages->Uhrzeit = app->Uhrzeit;
-  pages->Ausgabewert = app->Ausgabewert;
+  COptionenSheet sheet("Optionen...", nullptr, 0);
+  // The pages are large (two arrays of 30 settings each): not on the stack.
+  auto columns = std::make_unique<CDlgFarben>();
+  auto colours = std::make_unique<CDlgSpalten>();
+  auto media = std::make_unique<CDlgMedium>();
+  columns->Prozessname = app->Name;
+  columns->Datum = app->Datum;
+  columns->Uhrzeit = app->Uhrzeit;
+  columns->Ausgabewert = app->Ausgabewert;
   for (int n = 1; n <= kTraceChannels; ++n) {
-    pages->colours[n - 1].Color = app->Channel(n).Color;
-    pages->media[n - 1].Medium = app->Channel(n).Medium;
-    pages->media[n - 1].File = app->Channel(n).File;
+    colours->Settings[n - 1].Color = app->Channel(n).Color;
+    media->Settings[n - 1].Medium = app->Channel(n).Medium;
+    media->Settings[n - 1].File = app->Channel(n).File;
   }
-  if (OptionDialogs().RunOptionSheet("Optionen...", 0, *pages) != plat::IDOK) return;
+  sheet.AddPage(columns.get());
+  sheet.AddPage(colours.get());
+  sheet.AddPage(media.get());
+  if (sheet.DoModal() != plat::IDOK) return;
   // The columns go (at most four, always the first) and come again for the flags.
   afx::CListCtrl& list = GetListCtrl();
   for (int i = 0; i < 4 && list.GetColumnCount() > 0; ++i) list.DeleteColumn(0);
-  app->Name = pages->Prozessname;
-  app->Datum = pages->Datum;
-  app->Uhrzeit = pages->Uhrzeit;
-  app->Ausgabewert = pages->Ausgabewert;
+  app->Name = columns->Prozessname;
+  app->Datum = columns->Datum;
+  app->Uhrzeit = columns->Uhrzeit;
+  app->Ausgabewert = columns->Ausgabewert;
   for (int n = 1; n <= kTraceChannels; ++n) {
-    app->Channel(n).File = pages->media[n - 1].File;
-    app->Channel(n).Medium = pages->media[n - 1].Medium;
-    app->Channel(n).Color = pages->colours[n - 1].Color;
+    app->Channel(n).File = media->Settings[n - 1].File;
+    app->Channel(n).Medium = media->Settings[n - 1].Medium;
+    app->Channel(n).Color = colours->Settings[n - 1].Color;
   }
   InsertColumns();
   FillList();

@@ -2,6 +2,8 @@
 // viewer. The texts are UTF-8; "&" marks a mnemonic.
 #include "lorvex/resource.h"
 
+#include "lorvex/option_dialogs.h"
+
 #include "platform/afx/resources.h"
 
 namespace {
@@ -47,6 +49,7 @@ constexpr std::uint8_t kCtrl = afx::FVIRTKEY | afx::FCONTROL, kShift = afx::FVIR
 }  // namespace
 
 void RegisterLorvexResources() {
+  RegisterOptionDialogTemplates();
   afx::AfxRegisterMenu(IDR_MAINFRAME, MainMenu());
   afx::AfxRegisterToolBar(IDR_MAINFRAME,
                           {16,

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/shell.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -307,11 +308,24 @@ TEST_F(Viewer, NewAndOpenKeepTheTracesAndOnlyRenameTheDocument) {
   EXPECT_EQ(ReadFile(path), "anything");
 }
 
-TEST_F(Viewer, AboutShowsTheInfoAndTheHelpCommandsShowNothing) {
+TEST_F(Viewer, AboutShowsTheInfoAndTheHelpCommandsOpenTopicsOneAndFive) {
   Start();
   ui.ExpectBox("Lorvex V.1.4.1\nLorvex Debugging Tool").Caption("Info \xc3\xbc" "ber Lorvex ");
   Frame()->SendMessage(afx::WM_COMMAND, afx::ID_APP_ABOUT);
+  // Topic 1 is installed, topic 5 is not.
+  app->SetHelpFolder(dir.File("help"));
+  std::filesystem::create_directories(dir.File("help"));
+  test_support::WriteFile(dir.File("help/1.html"), "<p>Lorvex</p>");
+  std::vector<std::string> opened;
+  plat::ScopedAddressOpener opener([&](const std::string& a) {
+    opened.push_back(a);
+    return plat::kShellStarted;
+  });
   Frame()->SendMessage(afx::WM_COMMAND, afx::ID_HELP);
+  EXPECT_EQ(opened, (std::vector<std::string>{dir.File("help/1.html")}));
+  ui.ExpectBox("Zu diesem Thema (5) ist keine Hilfe installiert.\n\nDie Hilfeseite wird hier erwartet:\n" +
+               dir.File("help/5.html"))
+      .Caption("Lorvex");
   Frame()->SendMessage(afx::WM_COMMAND, ID_HELP_TOPIC5);
   Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_PRINT_SETUP);
   for (afx::UINT id : {afx::ID_APP_ABOUT, afx::ID_HELP, ID_HELP_TOPIC5, afx::ID_FILE_NEW, afx::ID_FILE_OPEN,

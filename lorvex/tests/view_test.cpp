@@ -1,9 +1,10 @@
 // The list view: its columns, the six trace messages, row colours, the
 // clear, start and stop commands with their states, the display selection
-// and the option sheet through the dialogs' seam, and the rebuilt rows.
+// and the option sheet driven through their controls, and the rebuilt rows.
 #include <filesystem>
 
 #include "lorvex/option_dialogs.h"
+#include "platform/afx/dialog.h"
 #include "platform/afx/atom.h"
 #include "viewer_fixture.h"
 
@@ -227,28 +228,23 @@ TEST_F(Viewer, PrintSaveAndFindAreAlwaysDisabledAndCommandsNobodyHandlesToo) {
   EXPECT_TRUE(ui.Boxes().empty());
 }
 
-// The option dialogs as a test drives them.
-class ScriptedDialogs : public IOptionDialogs {
- public:
-  ScriptedDialogs() { SetOptionDialogs(this); }
-  ~ScriptedDialogs() override { SetOptionDialogs(nullptr); }
-  int RunDisplaySelection(CLorvexApp& app) override {
-    ++displays;
-    return display ? display(app) : plat::IDCANCEL;
-  }
-  int RunOptionSheet(const std::string& caption, int firstPage, OptionSheetPages& pages) override {
-    sheetCaption = caption;
-    sheetFirstPage = firstPage;
-    seen = std::make_unique<OptionSheetPages>(pages);
-    return sheet ? sheet(pages) : plat::IDCANCEL;
-  }
-  std::function<int(CLorvexApp&)> display;
-  std::function<int(OptionSheetPages&)> sheet;
-  int displays = 0;
-  std::string sheetCaption;
-  int sheetFirstPage = -1;
-  std::unique_ptr<OptionSheetPages> seen;
-};
+// The option sheet as a person uses it: fn runs while it is open, on the
+// sheet and its pages; then OK or Cancel.
+void RunOptions(afx::CFrameWnd* frame, bool ok, std::function<void(COptionenSheet&)> fn) {
+  plat::testing::ExpectModalWindow("Optionen...", [ok, fn](plat::Window& w) {
+    auto& sheet = dynamic_cast<COptionenSheet&>(w);
+    fn(sheet);
+    EXPECT_EQ(afx::person::Click(sheet.GetDlgItem(ok ? afx::IDOK : afx::IDCANCEL)), "");
+  });
+  frame->SendMessage(afx::WM_COMMAND, ID_OPTIONS);
+}
+
+template <class T>
+T* Control(afx::CWnd* dialog, afx::UINT id) {
+  auto* c = dynamic_cast<T*>(dialog ? dialog->GetDlgItem(id) : nullptr);
+  EXPECT_NE(c, nullptr) << "control " << id;
+  return c;
+}
 
 TEST_F(Viewer, TheOptionSheetWorksOnCopiesAndOnOkRebuildsColumnsAndRows) {
   CLorvexApp& a = Start();
@@ -257,37 +253,35 @@ TEST_F(Viewer, TheOptionSheetWorksOnCopiesAndOnOkRebuildsColumnsAndRows) {
   a.Channel(4).File = "/tmp/four.txt";
   Doc()->Trace(4, "p1", "d1", "t1", "x1");
   Doc()->Trace(1, "p2", "d2", "t2", "x2");
-  ScriptedDialogs dialogs;
-  dialogs.sheet = [](OptionSheetPages& pages) {
-    pages.Datum = 0;
-    pages.colours[3].Color = 0x00FF00;
-    pages.media[3].Medium = 4;
-    pages.media[3].File = "/tmp/vier.txt";
-    pages.colours[3].File = "ignored";  // the colour page's file is not its to give
-    return plat::IDCANCEL;
+  auto change = [&](COptionenSheet& sheet) {
+    EXPECT_EQ(sheet.GetActiveIndex(), 0);
+    afx::CWnd* columns = sheet.GetPage(0);
+    EXPECT_EQ(Control<afx::CButton>(columns, IDC_DATUM)->GetCheck(), 1);
+    EXPECT_EQ(afx::person::Click(Control<afx::CButton>(columns, IDC_DATUM)), "");
+    EXPECT_EQ(afx::person::ChooseTab(&sheet, 1), "");
+    auto* colours = dynamic_cast<CDlgSpalten*>(sheet.GetPage(1));
+    EXPECT_EQ(afx::person::Select(&colours->m_IdList, 3), "");
+    ui.ExpectColorDialog(0x00FF00);
+    EXPECT_EQ(afx::person::Click(colours->GetDlgItem(IDC_CHOOSE_COLOR)), "");
+    EXPECT_EQ(afx::person::ChooseTab(&sheet, 2), "");
+    auto* media = dynamic_cast<CDlgMedium*>(sheet.GetPage(2));
+    EXPECT_EQ(afx::person::Select(&media->m_IdList, 3), "");
+    EXPECT_EQ(Control<afx::CButton>(media, IDC_DRUCKER)->GetCheck(), 1);
+    EXPECT_EQ(afx::person::Click(media->GetDlgItem(IDC_BILDSCHIRM)), "");
+    EXPECT_EQ(afx::person::Type(&media->m_FileEdit, "/tmp/vier.txt"), "");
   };
-  Frame()->SendMessage(afx::WM_COMMAND, ID_OPTIONS);
-  EXPECT_EQ(dialogs.sheetCaption, "Optionen...");
-  EXPECT_EQ(dialogs.sheetFirstPage, 0);
-  ASSERT_TRUE(dialogs.seen);
-  EXPECT_EQ(dialogs.seen->Prozessname + dialogs.seen->Datum + dialogs.seen->Uhrzeit + dialogs.seen->Ausgabewert, 4);
-  EXPECT_EQ(dialogs.seen->colours[3].Color, 0x112233u);
-  EXPECT_EQ(dialogs.seen->media[3].Medium, 7u);
-  EXPECT_EQ(dialogs.seen->media[3].File, "/tmp/four.txt");
+  RunOptions(Frame(), false, change);
   // Cancelled: nothing changed.
   EXPECT_EQ(a.Datum, 1);
   EXPECT_EQ(a.Channel(4).Color, 0x112233u);
+  EXPECT_EQ(a.Channel(4).Medium, 7u);
+  EXPECT_EQ(a.Channel(4).File, "/tmp/four.txt");
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Prozess", "Datum", "Uhrzeit", "Ausgabe"}));
 
-  auto cancelling = dialogs.sheet;
-  dialogs.sheet = [&](OptionSheetPages& pages) {
-    cancelling(pages);
-    return plat::IDOK;
-  };
-  Frame()->SendMessage(afx::WM_COMMAND, ID_OPTIONS);
+  RunOptions(Frame(), true, change);
   EXPECT_EQ(a.Datum, 0);
   EXPECT_EQ(a.Channel(4).Color, 0x00FF00u);
-  EXPECT_EQ(a.Channel(4).Medium, 4u);
+  EXPECT_EQ(a.Channel(4).Medium, 6u);
   EXPECT_EQ(a.Channel(4).File, "/tmp/vier.txt");
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Prozess", "Uhrzeit", "Ausgabe"}));
   ASSERT_EQ(List().GetItemCount(), 2);
@@ -302,11 +296,12 @@ TEST_F(Viewer, TheOptionSheetWorksOnCopiesAndOnOkRebuildsColumnsAndRows) {
   EXPECT_EQ(ReadFile(saved), "p1\td1\tt1\tx1\r\np2\td2\tt2\tx2\r\n");
 }
 
-TEST_F(Viewer, UntilTheOptionDialogsExistBothCommandsChangeNothing) {
+TEST_F(Viewer, CancellingBothCommandsRebuildsNothing) {
   CLorvexApp& a = Start();
   Doc()->Trace(1, "p", "d", "t", "x");
   a.RowMap[5] = 7;  // a rebuild would drop it
-  Frame()->SendMessage(afx::WM_COMMAND, ID_OPTIONS);
+  RunOptions(Frame(), false, [](COptionenSheet&) {});
+  ui.ExpectModalWindow("Ausgabe von...", [](plat::Window& w) { afx::person::Close(dynamic_cast<afx::CWnd*>(&w)); });
   Frame()->SendMessage(afx::WM_COMMAND, ID_DISPLAY_SELECTION);
   EXPECT_EQ(Titles().size(), 4u);
   EXPECT_EQ(a.RowMap.count(5), 1u);
@@ -318,29 +313,28 @@ TEST_F(Viewer, TheDisplaySelectionRebuildsTheRowsOnlyOnOk) {
   Doc()->Trace(1, "a", "", "", "");
   Doc()->Trace(2, "b", "", "", "");
   Doc()->Trace(3, "c", "", "", "");
-  ScriptedDialogs dialogs;
-  dialogs.display = [](CLorvexApp& app) {
-    app.Channel(2).Visible = 0;
-    return plat::IDOK;
+  auto display = [&](int toggle, bool ok) {
+    ui.ExpectModalWindow("Ausgabe von...", [toggle, ok](plat::Window& w) {
+      auto& dlg = dynamic_cast<CDlgAnzeige&>(w);
+      EXPECT_EQ(afx::person::ToggleCheck(&dlg.m_CheckList, toggle), "");
+      EXPECT_EQ(afx::person::Click(dlg.GetDlgItem(ok ? afx::IDOK : afx::IDCANCEL)), "");
+    });
+    Frame()->SendMessage(afx::WM_COMMAND, ID_DISPLAY_SELECTION);
   };
-  Frame()->SendMessage(afx::WM_COMMAND, ID_DISPLAY_SELECTION);
-  EXPECT_EQ(dialogs.displays, 1);
+  display(1, true);
+  EXPECT_EQ(a.Channel(2).Visible, 0);
   ASSERT_EQ(List().GetItemCount(), 2);
   EXPECT_EQ(List().GetItemText(1, 0), "c");
   EXPECT_EQ(a.RowMap.Rows(), (std::vector<std::uint32_t>{0, 2}));
 
   // Shown again: the kept trace comes back in its place.
-  dialogs.display = [](CLorvexApp& app) {
-    app.Channel(2).Visible = 1;
-    return plat::IDOK;
-  };
-  Frame()->SendMessage(afx::WM_COMMAND, ID_DISPLAY_SELECTION);
+  display(1, true);
   ASSERT_EQ(List().GetItemCount(), 3);
   EXPECT_EQ(List().GetItemText(1, 0), "b");
 
-  dialogs.display = [](CLorvexApp&) { return plat::IDCANCEL; };
+  display(2, false);
+  EXPECT_EQ(a.Channel(3).Visible, 1);
   a.Channel(3).Visible = 0;
-  Frame()->SendMessage(afx::WM_COMMAND, ID_DISPLAY_SELECTION);
   EXPECT_EQ(List().GetItemCount(), 3) << "cancelled: no rebuild";
 }
 

@@ -3,6 +3,7 @@
 // right after their application object exists and before they create forms;
 // nothing here exposes Qt to them.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,11 @@ bool ShownByQt();
 // core mirrored first. False when Qt does not show it or the file could not
 // be written.
 bool SaveScreenshot(plat::Window& window, const std::string& path);
+
+// For a scripted person: the next colour dialog the backend shows is
+// answered, a moment after it shows, with this colour (0x00BBGGRR), after a
+// picture of the whole screen went to path (none when empty).
+void AnswerNextColorDialog(std::uint32_t color, const std::string& path);
 
 // For a scripted person: the text of the message box on screen now, or
 // nothing when none is open (or Qt does not show the program).

@@ -6,6 +6,10 @@
 #include "platform/afx/automation.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
+#include "platform/program_path.h"
+#include "platform/shell.h"
+
+#include <sys/stat.h>
 
 namespace afx {
 
@@ -209,7 +213,29 @@ void CWinApp::OnAppExit() {
   if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
-void CWinApp::WinHelp(std::uintptr_t, UINT) {}
+std::string CWinApp::GetHelpFolder() const {
+  return helpFolder_.empty() ? plat::ProgramDirectory() + "help/" + appName_ : helpFolder_;
+}
+
+std::string CWinApp::HelpTopicPath(std::uintptr_t topic) const {
+  return GetHelpFolder() + "/" + std::to_string(topic) + ".html";
+}
+
+void CWinApp::WinHelp(std::uintptr_t data, UINT cmd) {
+  if (cmd != HELP_CONTEXT) return;
+  const std::string page = HelpTopicPath(data);
+  struct stat st {};
+  if (::stat(page.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    AfxMessageBox(plat::Format("Zu diesem Thema (%d) ist keine Hilfe installiert.\n\nDie Hilfeseite wird hier erwartet:\n%s",
+                               static_cast<int>(data), page),
+                  plat::MB_OK | plat::MB_ICONINFORMATION);
+    return;
+  }
+  if (plat::OpenAddress(page) <= 32) {
+    AfxMessageBox(plat::Format("Die Hilfeseite\n%s\nkann nicht angezeigt werden: kein Programm zum Anzeigen gefunden.", page),
+                  plat::MB_OK | plat::MB_ICONEXCLAMATION);
+  }
+}
 
 // ---------------------------------------------------------------- start and end
 int AfxWinMain(int argc, char** argv) {

@@ -18,6 +18,15 @@ const MessageMapEntry* MessageMap::Find(EntryKind kind, UINT id) const {
   return nullptr;
 }
 
+const MessageMapEntry* MessageMap::FindControl(UINT code, UINT id) const {
+  for (const MessageMap* map = this; map; map = map->base) {
+    for (const MessageMapEntry& e : map->entries) {
+      if (e.kind == EntryKind::kControl && e.id == id && e.code == code) return &e;
+    }
+  }
+  return nullptr;
+}
+
 const DispatchEntry* DispatchMap::Find(const std::string& name) const {
   for (const DispatchEntry& e : entries) {
     if (e.name == name) return &e;

@@ -27,6 +27,8 @@ bool IsInputMessage(UINT m) {
   }
 }
 
+constexpr std::uint32_t kDisabledStyle = 0x08000000;  // WS_DISABLED
+
 // The modifier keys of the key message being dispatched.
 std::uint8_t gKeyModifiers = 0;
 
@@ -110,7 +112,9 @@ BOOL CWnd::CreateEx(CREATESTRUCT cs) {
     topLevel_ = true;
     loop->AddTopLevel(*this);
   }
+  if (cs.style & kDisabledStyle) Enabled = false;
   created_ = true;
+  needsPaint_ = true;
   if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow();
     return FALSE;
@@ -165,6 +169,82 @@ void CWnd::CenterWindow() {
   Top = (loop->GetScreen()->Height - Height) / 2;
 }
 
+BOOL CWnd::EnableWindow(BOOL enable) {
+  const bool was = Enabled;
+  Enabled = enable != FALSE;
+  return was ? FALSE : TRUE;  // nonzero: it was disabled
+}
+
+void CWnd::InvalidateRect(const RECT*, BOOL) {
+  needsPaint_ = true;
+  Invalidate();
+}
+
+void CWnd::UpdateWindow() {
+  if (needsPaint_ && created_) {
+    needsPaint_ = false;
+    SendMessage(WM_PAINT);
+  }
+  Update();
+}
+
+void CWnd::GetClientRect(RECT& rect) const {
+  rect = RECT{0, 0, std::max(0, ClientWidth.Get()), std::max(0, ClientHeight.Get())};
+}
+
+CWnd* CWnd::GetDlgItem(UINT id) const {
+  for (int i = 0; i < GetControlCount(); ++i) {
+    auto* child = dynamic_cast<CWnd*>(Controls(i));
+    if (child && child->created_ && child->ctrlId_ == id) return child;
+  }
+  return nullptr;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+  CWnd* old = parent ? parent->GetDlgItem(id) : nullptr;
+  if (!old || old == this || created_) return FALSE;
+  // Where the control stands among its siblings (tab order, stacking).
+  std::vector<plat::Window*> after;
+  bool found = false;
+  for (int i = 0; i < parent->GetControlCount(); ++i) {
+    plat::Window* w = parent->Controls(i);
+    if (found) after.push_back(w);
+    if (w == old) found = true;
+  }
+  windowClass_ = old->windowClass_;
+  ctrlId_ = old->ctrlId_;
+  Style = old->Style.Get();
+  ExStyle = old->ExStyle.Get();
+  Text = old->Text.Get();
+  SetBounds(old->Left, old->Top, old->Width, old->Height);
+  Enabled = old->Enabled.Get();
+  Font->Assign(*old->Font);
+  TakeOver(*old);
+  // Bound to this dialog before (an earlier run): it takes the new place.
+  if (GetParent() == parent) SetParent(nullptr);
+  SetParent(parent);
+  for (plat::Window* w : after) {
+    w->SetParent(nullptr);
+    w->SetParent(parent);
+  }
+  created_ = true;
+  needsPaint_ = true;
+  Visible = old->Visible.Get();
+  old->DestroyWindow();
+  PreSubclassWindow();
+  return TRUE;
+}
+
+plat::TCanvas* CWnd::Surface() {
+  if (!surface_) surface_ = std::make_unique<plat::TBitmap>(this);
+  if (surface_->Width != Width || surface_->Height != Height) surface_->SetSize(std::max(0, Width.Get()), std::max(0, Height.Get()));
+  return surface_->Canvas;
+}
+
+void CWnd::WinHelp(std::uintptr_t data, UINT cmd) {
+  if (CWinApp* app = AfxGetApp()) app->WinHelp(data, cmd);
+}
+
 CWnd* CWnd::GetParentWnd() const { return dynamic_cast<CWnd*>(GetParent()); }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT ms) {
@@ -196,8 +276,19 @@ void CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
-  return OnCmdMsg(static_cast<UINT>(wParam & 0xFFFF), CmdCode::kCommand, nullptr);
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const auto id = static_cast<UINT>(wParam & 0xFFFF);
+  const auto code = static_cast<UINT>((wParam >> 16) & 0xFFFF);
+  // A control's notification other than a click goes to the parent's control entry only.
+  if (lParam != 0 && code != 0) {
+    const MessageMapEntry* e = GetMessageMap()->FindControl(code, id);
+    if (!e) return FALSE;
+    auto call = [&] { e->call(*this, wParam, lParam, nullptr); };
+    if (plat::Application* loop = Loop()) loop->Dispatch(call);
+    else call();
+    return TRUE;
+  }
+  return OnCmdMsg(id, CmdCode::kCommand, nullptr);
 }
 
 void CWnd::DefaultHandler(plat::Message& m) {
@@ -230,6 +321,15 @@ LRESULT CWnd::Default(plat::Message& m) {
   if (m.msg == WM_CLOSE) {
     DestroyWindow();
     return 0;
+  }
+  if (m.msg == WM_HELP) {
+    // A child passes the request on; a top-level window asks the main
+    // window for the application's help, unless a modifier key is held.
+    if (CWnd* parent = GetParentWnd(); parent && (Style & WS_CHILD)) return parent->SendMessage(WM_HELP, m.wParam, m.lParam);
+    if (GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+      if (CWnd* main = AfxGetMainWnd()) main->SendMessage(WM_COMMAND, ID_HELP);
+    }
+    return TRUE;
   }
   plat::Window::DefaultHandler(m);
   return m.result;

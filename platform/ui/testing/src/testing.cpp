@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -73,11 +74,21 @@ class ScriptedBackend : public Backend {
   std::vector<DialogRecord> dialogLog;
   int changedCalls = 0;
   std::shared_ptr<ModalScript> modalScript;
+  struct WindowExpectation {
+    std::string caption;
+    std::function<void(Window&)> fn;
+  };
+  std::deque<WindowExpectation> windowModals;
+  std::vector<std::uint64_t> ranWindows;
 
   void WaitForEvents(const WaitRequest&, std::vector<int>&) override {
     Application* app = Application::Current();
     if (!app) return;
     if (Window* modal = app->ModalWindow(); modal && modalScript && modalScript->RunModal(*modal)) return;
+    if (Window* modal = app->ModalWindow()) {
+      RunWindowScript(*app, *modal);
+      return;
+    }
     if (!idle.empty()) {
       auto fn = std::move(idle.front());
       idle.pop_front();
@@ -86,6 +97,30 @@ class ScriptedBackend : public Backend {
     }
     ADD_FAILURE() << "the application waits for the person, but the test scripted nothing more";
     app->Terminate();
+  }
+
+  // A modal window that no modal script takes (a dialog of the
+  // frame/document/view façade): its next expectation by caption.
+  void RunWindowScript(Application& app, Window& w) {
+    const std::string caption = w.Text;
+    for (auto it = windowModals.begin(); it != windowModals.end(); ++it) {
+      if (it->caption == caption) {
+        auto fn = std::move(it->fn);
+        windowModals.erase(it);
+        ranWindows.push_back(w.Id());
+        fn(w);
+        return;
+      }
+    }
+    if (std::find(ranWindows.begin(), ranWindows.end(), w.Id()) != ranWindows.end()) {
+      ADD_FAILURE() << "modal window \"" << caption << "\" was still open after its script (closed)";
+    } else {
+      ADD_FAILURE() << "unexpected modal window \"" << caption << "\" (closed)";
+    }
+    const std::uint64_t id = w.Id();
+    w.SendMessage(WM_CLOSE);
+    // A window that does not close for WM_CLOSE would keep the loop waiting.
+    if (Component::FromId(id) && app.ModalWindow() == &w) app.Terminate();
   }
 
   void Wake() override {}
@@ -117,7 +152,7 @@ class ScriptedBackend : public Backend {
 
   std::optional<std::string> RunFileDialog(const FileDialogRequest& r) override {
     const DialogKind kind = r.kind == FileDialogKind::Open ? DialogKind::Open : DialogKind::Save;
-    dialogLog.push_back({kind, r.dialogName, r.title, r.filter, r.defaultExt, r.options});
+    dialogLog.push_back({kind, r.dialogName, r.title, r.filter, r.defaultExt, r.options, r.fileName});
     if (dialogs.empty() || dialogs.front().kind != kind) {
       ADD_FAILURE() << "unexpected " << (kind == DialogKind::Open ? "open" : "save") << " dialog "
                     << r.dialogName << " \"" << r.title << "\" (cancelled)";
@@ -129,7 +164,7 @@ class ScriptedBackend : public Backend {
   }
 
   std::optional<TColor> RunColorDialog(const ColorDialogRequest& r) override {
-    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}});
+    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}, ""});
     if (dialogs.empty() || dialogs.front().kind != DialogKind::Color) {
       ADD_FAILURE() << "unexpected colour dialog " << r.dialogName << " (cancelled)";
       return std::nullopt;
@@ -168,6 +203,8 @@ CoreSession::CoreSession(SessionOptions options, const AppFactory& makeApp) {
 
 CoreSession::~CoreSession() {
   for (const auto& b : backend_->boxes) ADD_FAILURE() << "expected box never shown: " << b->Describe();
+  for (const auto& m : backend_->windowModals) ADD_FAILURE() << "expected modal window never shown: " << m.caption;
+  backend_->windowModals.clear();
   for (const auto& d : backend_->dialogs) {
     ADD_FAILURE() << "expected " << (d.kind == DialogKind::Open ? "open" : d.kind == DialogKind::Save ? "save" : "colour")
                   << " dialog never shown";
@@ -206,6 +243,10 @@ void CoreSession::ExpectSaveDialog(std::optional<std::string> path) {
   backend_->dialogs.push_back({DialogKind::Save, std::move(path), std::nullopt});
 }
 
+void CoreSession::ExpectModalWindow(std::string caption, std::function<void(Window&)> fn) {
+  backend_->windowModals.push_back({std::move(caption), std::move(fn)});
+}
+
 void CoreSession::ExpectColorDialog(std::optional<TColor> color) {
   backend_->dialogs.push_back({DialogKind::Color, std::nullopt, color});
 }
@@ -228,5 +269,9 @@ void CoreSession::SetModalScript(std::shared_ptr<ModalScript> script) { backend_
 void Advance(std::uint32_t ms) { CoreSession::Current().App().Advance(ms); }
 
 BoxExpectation& ExpectBox(std::string text) { return CoreSession::Current().ExpectBox(std::move(text)); }
+
+void ExpectModalWindow(std::string caption, std::function<void(Window&)> fn) {
+  CoreSession::Current().ExpectModalWindow(std::move(caption), std::move(fn));
+}
 
 }  // namespace plat::testing

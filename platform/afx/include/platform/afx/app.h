@@ -97,8 +97,16 @@ class CWinApp : public CCmdTarget {
   // There is no printing system to set up: nothing happens.
   void OnFilePrintSetup() {}
   void OnAppExit();
-  // There is no help engine on this platform: nothing visible happens.
+  // The help engine. A help topic (HELP_CONTEXT with the topic's number n)
+  // is the page "<n>.html" in the help folder, opened with the desktop's
+  // handler for addresses. When the page is missing (the help is not
+  // installed) or no handler can show it, a box owned by the main window
+  // says so and names the page. Other commands show nothing.
   virtual void WinHelp(std::uintptr_t data, UINT cmd = HELP_CONTEXT);
+  // Where the help pages are: "<program directory>help/<app name>" unless set.
+  std::string GetHelpFolder() const;
+  void SetHelpFolder(std::string folder) { helpFolder_ = std::move(folder); }
+  std::string HelpTopicPath(std::uintptr_t topic) const;
 
   const MessageMap* GetMessageMap() const override;
 
@@ -113,6 +121,7 @@ class CWinApp : public CCmdTarget {
  private:
   std::string appName_;
   std::string registryKey_;
+  std::string helpFolder_;
   UINT maxMru_ = 4;
   std::vector<std::string> args_;
   std::vector<std::unique_ptr<CDocTemplate>> templates_;

@@ -53,7 +53,7 @@ using plat::WM_CLOSE;
 using plat::WM_NULL;
 using plat::WM_USER;
 constexpr UINT WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_SIZE = 0x0005, WM_PAINT = 0x000F,
-               WM_ERASEBKGND = 0x0014, WM_NCDESTROY = 0x0082, WM_NCLBUTTONDOWN = 0x00A1,
+               WM_ERASEBKGND = 0x0014, WM_HELP = 0x0053, WM_NCDESTROY = 0x0082, WM_NCLBUTTONDOWN = 0x00A1,
                WM_NCRBUTTONDOWN = 0x00A4, WM_NCMBUTTONDOWN = 0x00A7, WM_KEYDOWN = 0x0100,
                WM_KEYUP = 0x0101, WM_SYSKEYDOWN = 0x0104, WM_COMMAND = 0x0111, WM_TIMER = 0x0113,
                WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202,
@@ -81,12 +81,16 @@ class CCmdTarget;
 class CCmdUI;
 
 // ---------------------------------------------------------------- objects
+struct CRuntimeClass;
+
 class CObject {
  public:
   CObject() = default;
   CObject(const CObject&) = delete;
   CObject& operator=(const CObject&) = delete;
   virtual ~CObject() = default;
+  // The class's runtime record, for classes that keep one (null otherwise).
+  virtual const CRuntimeClass* GetRuntimeClass() const { return nullptr; }
 };
 
 // What a template needs to make an object of a class it only names.
@@ -105,12 +109,16 @@ CRuntimeClass RuntimeClass(const char* name) {
 // ---------------------------------------------------------------- message maps
 // A notification a control sends about itself (custom draw...), handled by
 // the control's own window class: the "reflected" notification.
-enum class EntryKind { kCommand, kUpdateCommand, kMessage, kNotifyReflect };
+// A control's notification to its parent (a list's selection change...)
+// arrives as WM_COMMAND with the control's id and a notification code: the
+// "control" entry.
+enum class EntryKind { kCommand, kUpdateCommand, kMessage, kNotifyReflect, kControl };
 
 struct MessageMapEntry {
   EntryKind kind = EntryKind::kCommand;
   UINT id = 0;  // command id, message id (registered ones resolved at build time) or notification code
   std::function<LRESULT(CCmdTarget& target, WPARAM wParam, LPARAM lParam, CCmdUI* ui)> call;
+  UINT code = 0;  // a control entry's notification code
 };
 
 struct MessageMap {
@@ -118,6 +126,8 @@ struct MessageMap {
   std::vector<MessageMapEntry> entries;
   // The entry of this class or the nearest base that has one.
   const MessageMapEntry* Find(EntryKind kind, UINT id) const;
+  // The control entry for this notification code from control id.
+  const MessageMapEntry* FindControl(UINT code, UINT id) const;
 };
 
 namespace detail {
@@ -134,6 +144,18 @@ MessageMapEntry OnCommand(UINT id, void (T::*fn)()) {
             (detail::As<T>(t).*fn)();
             return 0;
           }};
+}
+
+// A notification code from control id: void T::fn(). A button's click
+// (BN_CLICKED, code 0) arrives like a command and is bound with OnCommand.
+template <class T>
+MessageMapEntry OnControl(UINT code, UINT id, void (T::*fn)()) {
+  MessageMapEntry e{EntryKind::kControl, id, [fn](CCmdTarget& t, WPARAM, LPARAM, CCmdUI*) -> LRESULT {
+                      (detail::As<T>(t).*fn)();
+                      return 0;
+                    }};
+  e.code = code;
+  return e;
 }
 
 // The state of a command (enabled, checked): void T::fn(CCmdUI*).

@@ -17,6 +17,7 @@
 #include "platform/afx/cmd_target.h"
 #include "platform/afx/resources.h"
 #include "platform/ui/application.h"
+#include "platform/ui/canvas.h"
 
 namespace afx {
 
@@ -104,7 +105,30 @@ class CWnd : public plat::Window, public CCmdTarget {
   void ModifyStyle(std::uint32_t remove, std::uint32_t add) { Style = (Style & ~remove) | add; }
   BOOL ShowWindow(int cmd);
   BOOL IsWindowVisible() const { return Showing(); }
-  void UpdateWindow() { Update(); }
+  BOOL EnableWindow(BOOL enable = TRUE);
+  BOOL IsWindowEnabled() const { return Enabled ? TRUE : FALSE; }
+  // The window waits to be painted: the next UpdateWindow sends it WM_PAINT.
+  void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
+  // Paints the window now if it waits for it (WM_PAINT), then has the
+  // backend show what changed.
+  void UpdateWindow();
+  bool NeedsPaint() const { return needsPaint_; }
+  void GetClientRect(RECT& rect) const;
+  // The child window with this control id (dialogs' controls), or null.
+  CWnd* GetDlgItem(UINT id) const;
+  // This object takes the place of parent's control id: it gets the
+  // control's class, id, text, styles, geometry, state and contents and its
+  // place among its siblings; the control made from the template goes.
+  // PreSubclassWindow runs once this object is the control. FALSE when
+  // there is no such control, or this object is a window already.
+  BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // What a window's own painting draws on (CDC); made on first use, as
+  // large as the window.
+  plat::TCanvas* Surface();
+  // What was drawn on it, for a backend (null when nothing ever was).
+  const plat::TCanvas* DrawnSurface() const { return surface_ ? surface_->GetCanvas() : nullptr; }
+  // The window's help operation: asks the application for the topic.
+  virtual void WinHelp(std::uintptr_t data, UINT cmd = HELP_CONTEXT);
   void CenterWindow();
   CWnd* GetParentWnd() const;
 
@@ -129,6 +153,10 @@ class CWnd : public plat::Window, public CCmdTarget {
   virtual void PostNcDestroy() {}
   // The default answer to a message no map entry took.
   LRESULT Default(plat::Message& m);
+  // Runs when this object has just become a dialog's control (SubclassDlgItem).
+  virtual void PreSubclassWindow() {}
+  // Takes the contents that the control made from the template holds (list items...).
+  virtual void TakeOver(CWnd&) {}
   // A notification about this window handled by its own class (the map's
   // OnNotifyReflect entry for the code); 0 when the class has none.
   LRESULT ReflectNotify(NMHDR& notification);
@@ -137,6 +165,8 @@ class CWnd : public plat::Window, public CCmdTarget {
   friend class CFrameWnd;
   bool created_ = false;
   bool destroying_ = false;
+  bool needsPaint_ = false;
+  std::unique_ptr<plat::TBitmap> surface_;
   bool topLevel_ = false;
   std::string windowClass_;
   UINT ctrlId_ = 0;

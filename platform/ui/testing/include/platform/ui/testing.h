@@ -42,6 +42,7 @@ struct DialogRecord {
   std::string filter;
   std::string defaultExt;
   TOpenOptions options;
+  std::string fileName;  // the file the dialog starts at
 };
 
 class BoxExpectation {
@@ -100,6 +101,11 @@ class CoreSession {
 
   // Boxes are expected in order: each box shown must match the next expectation.
   BoxExpectation& ExpectBox(std::string text);
+  // fn runs inside the loop of the modal window with that caption that no
+  // modal script takes (a dialog of the frame/document/view façade) and must
+  // end it, or leave that to a further expectation for the same caption. An
+  // unexpected one fails the test and is closed (WM_CLOSE).
+  void ExpectModalWindow(std::string caption, std::function<void(Window& window)> fn);
   // Answers the next file dialog with a path, or cancels it (nullopt).
   void ExpectOpenDialog(std::optional<std::string> path);
   void ExpectSaveDialog(std::optional<std::string> path);
@@ -128,5 +134,6 @@ using Loc = std::source_location;
 // Advances the current session's virtual clock (timers fire, workers run).
 void Advance(std::uint32_t ms);
 BoxExpectation& ExpectBox(std::string text);
+void ExpectModalWindow(std::string caption, std::function<void(Window& window)> fn);
 
 }  // namespace plat::testing
