@@ -38,6 +38,24 @@ function(suite_library name)
   suite_warnings(${name})
 endfunction()
 
+# suite_version_block(target): the version block (platform/version_info.h)
+# built from SUITE_VERSION into the target's binary.
+# A target that is not built (tests turned off) is left alone.
+function(suite_version_block target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  set(src ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_block.cpp)
+  file(CONFIGURE OUTPUT ${src} @ONLY CONTENT [=[
+// Generated from SUITE_VERSION; do not edit.
+#include "platform/version_info.h"
+
+KESTRUM_VERSION_BLOCK("@SUITE_VERSION@", {"FileVersion", "@SUITE_VERSION@"}, {"ProductVersion", "@SUITE_VERSION@"})
+]=])
+  target_sources(${target} PRIVATE ${src})
+  target_link_libraries(${target} PRIVATE platform_os)
+endfunction()
+
 # suite_test(name SOURCES ... [LIBS ...] [LABELS ...] [INCLUDES ...])
 # One GoogleTest binary; its cases are registered with CTest one by one.
 function(suite_test name)

@@ -11,6 +11,9 @@
 //     on "Farben" channel 2 gets another colour through the colour dialog,
 //     "Ausgabemedium" is looked at; OK, and the list with the new column set
 //     and colour;
+//   - the splash picture while the viewer starts;
+//   - the info dialog "Info über Lorvex " from the about command, closed
+//     with "Cool";
 //   - the frame closed, as a person ends the viewer.
 //
 //   lorvex_demo FOLDER
@@ -25,6 +28,7 @@
 
 #include "gui/backend_choice.h"
 #include "gui/frame_rendering.h"
+#include "lorvex/dlg_info.h"
 #include "lorvex/logo_wnd.h"
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_doc.h"
@@ -45,16 +49,20 @@ constexpr std::uint32_t kNewColour = 0x0080FF;
 
 class DemoPerson {
  public:
-  explicit DemoPerson(std::string folder) : folder_(std::move(folder)), timer_([this] { Step(); }) {
+  explicit DemoPerson(std::string folder)
+      : folder_(std::move(folder)), timer_([this] { Step(); }), splashTimer_([this] { SplashShot(); }) {
     timer_.SetInterval(kStepMs);
     timer_.SetEnabled(true);
+    // The splash shows for 750 ms from the frame's creation: looked at early.
+    splashTimer_.SetInterval(50);
+    splashTimer_.SetEnabled(true);
   }
   bool failed() const { return failed_; }
 
  private:
   enum class Stage {
     Start, OpenDisplay, InDisplay, DisplayOk, AfterDisplay, OpenOptions, Columns, Colours, ChooseColour,
-    AfterColour, Media, AfterOptions, Close, Done
+    AfterColour, Media, AfterOptions, OpenAbout, InAbout, AfterAbout, Close, Done
   };
 
   static afx::CFrameWnd* Frame() { return dynamic_cast<afx::CFrameWnd*>(afx::AfxGetMainWnd()); }
@@ -157,7 +165,22 @@ class DemoPerson {
         if (CLorvexApp* app = LorvexApp(); app && (app->Datum != 0 || app->Channel(2).Color != kNewColour)) {
           Fail("the options sheet did not change the date column and the colour of channel 2");
         }
-        Next(Stage::Close, "11-viewer-after-options");
+        Next(Stage::OpenAbout, "11-viewer-after-options");
+        return;
+      case Stage::OpenAbout:
+        stage_ = Stage::InAbout;
+        frame->PostMessage(afx::WM_COMMAND, afx::ID_APP_ABOUT);
+        return;
+      case Stage::InAbout:
+        if (auto* dlg = Modal<CDlgInfo>()) {
+          Shot("12-info");
+          stage_ = Stage::AfterAbout;
+          Do(person::Click(dlg->GetDlgItem(afx::IDOK)));
+        }
+        return;
+      case Stage::AfterAbout:
+        if (Modal<plat::Window>()) return;
+        stage_ = Stage::Close;
         return;
       case Stage::Close:
         stage_ = Stage::Done;
@@ -167,6 +190,12 @@ class DemoPerson {
       case Stage::Done:
         return;
     }
+  }
+
+  void SplashShot() {
+    if (!CLogoWnd::Instance()) return;
+    splashTimer_.SetEnabled(false);
+    Shot("0-splash");
   }
 
   void Next(Stage next, const std::string& step) {
@@ -193,6 +222,7 @@ class DemoPerson {
 
   std::string folder_;
   plat::Timer timer_;
+  plat::Timer splashTimer_;
   Stage stage_ = Stage::Start;
   bool inside_ = false;
   bool failed_ = false;

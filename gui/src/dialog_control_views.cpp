@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -45,7 +46,10 @@ class StaticWidget : public QWidget {
         break;
       default: {
         p.setFont(font());
-        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        // The control's class may choose its text colour (a link does, by its state).
+        const afx::CStatic::PaintColors colors = s->QueryPaintColors();
+        p.setPen(colors.own ? ToQColor(colors.text)
+                            : palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
         int align = Qt::TextWordWrap;
         align |= (s->Style & afx::SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
         if (s->Kind() == afx::SS_CENTER) align |= Qt::AlignHCenter;
@@ -77,7 +81,24 @@ class StaticWidget : public QWidget {
   // The mouse goes to the control as the classic loop delivers it; its
   // class decides (a notifying static tells its parent of a click).
   void mousePressEvent(QMouseEvent* e) override {
-    if (e->button() == Qt::LeftButton) Send(afx::WM_LBUTTONDOWN, e->position().toPoint());
+    if (e->button() != Qt::LeftButton) return;
+    Send(afx::WM_LBUTTONDOWN, e->position().toPoint());
+    // A control that took the focus with the click gets the keys.
+    if (auto* s = Live<afx::CStatic>(id_); s && afx::CWnd::GetFocus() == s) {
+      setFocusPolicy(Qt::ClickFocus);
+      setFocus(Qt::MouseFocusReason);
+    }
+  }
+  // The mouse left: a control that holds the capture hears of a point outside it.
+  void leaveEvent(QEvent*) override {
+    if (auto* s = Live<afx::CStatic>(id_); s && afx::CWnd::GetCapture() == s) Send(afx::WM_MOUSEMOVE, QPoint(-1, -1));
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() != Qt::Key_Space) {
+      QWidget::keyPressEvent(e);
+      return;
+    }
+    Act<afx::CStatic>(backend_, id_, [](afx::CStatic* s) { afx::person::PressKey(s, afx::VK_SPACE); });
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
     if (e->button() == Qt::LeftButton) Send(afx::WM_LBUTTONUP, e->position().toPoint());

@@ -3,13 +3,17 @@
 // does goes back through the façade's input path (afx::person), so the
 // core decides everything: command states, what a command does, layout.
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 
 #include <map>
@@ -18,6 +22,7 @@
 #include "dialog_views.h"
 #include "pictures.h"
 #include "platform/afx/bars.h"
+#include "platform/afx/gdi.h"
 #include "window_view.h"
 
 namespace gui {
@@ -245,9 +250,32 @@ class FrameView : public TypedView<FrameWidget> {
 };
 
 // ---------------------------------------------------------------- tool bars
+// The pointer leaves the tool bar: the status bar's prompt gives way.
+class LeaveFilter : public QObject {
+ public:
+  explicit LeaveFilter(std::function<void()> onLeave) : onLeave_(std::move(onLeave)) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Leave) onLeave_();
+    return QObject::eventFilter(o, e);
+  }
+
+ private:
+  std::function<void()> onLeave_;
+};
+
 class ToolBarView : public TypedView<QToolBar> {
  public:
   ToolBarView(QtBackend& b, Component& c) : TypedView(b, c, new QToolBar) {
+    const std::uint64_t id = id_;
+    QtBackend* backend = &backend_;
+    leave_ = std::make_unique<LeaveFilter>([backend, id] {
+      Act<afx::CToolBar>(*backend, id, [](afx::CToolBar* t) {
+        if (afx::CFrameWnd* f = t->GetParentFrame()) f->OnMenuSelect(0);
+      });
+    });
+    Get()->installEventFilter(leave_.get());
     Get()->setMovable(false);
     Get()->setFloatable(false);
     Get()->setContentsMargins(0, 0, 0, 0);
@@ -287,6 +315,12 @@ class ToolBarView : public TypedView<QToolBar> {
       QObject::connect(action, &QAction::triggered, [b, id, command] {
         Act<afx::CToolBar>(*b, id, [command](afx::CToolBar* t) { person::ChooseCommand(t->GetParentFrame(), command); });
       });
+      // Pointing at a button shows its prompt, as pointing at a menu item does.
+      QObject::connect(action, &QAction::hovered, [b, id, command] {
+        Act<afx::CToolBar>(*b, id, [command](afx::CToolBar* t) {
+          if (afx::CFrameWnd* f = t->GetParentFrame()) f->OnMenuSelect(command);
+        });
+      });
       actions_.emplace_back(command, action);
     }
   }
@@ -305,6 +339,7 @@ class ToolBarView : public TypedView<QToolBar> {
   }
 
   std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
+  std::unique_ptr<LeaveFilter> leave_;
 };
 
 // ---------------------------------------------------------------- status bars
@@ -350,11 +385,106 @@ class StatusBarView : public TypedView<QWidget> {
   std::vector<QLabel*> labels_;
 };
 
+// ---------------------------------------------------------------- windows that paint themselves
+// A window of a class the program registered itself (a splash window):
+// what its painting drew, nothing else. A top-level one is a window of its
+// own without the window manager's frame; a key or button press on it goes
+// back as the queue message the classic loop makes of it.
+class PaintedWidget : public QWidget {
+ public:
+  PaintedWidget(QtBackend& b, std::uint64_t id, bool topLevel)
+      : QWidget(nullptr, topLevel ? Qt::SplashScreen | Qt::FramelessWindowHint : Qt::Widget), backend_(b), id_(id) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    // A pop-up stays above the windows shown after it (its owner among them), as owned windows do.
+    if (topLevel) qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o != this && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() &&
+        isVisible()) {
+      QTimer::singleShot(0, this, [this] { raise(); });
+    }
+    return false;
+  }
+  void paintEvent(QPaintEvent*) override {
+    auto* w = Live<afx::CWnd>(id_);
+    if (!w) return;
+    QPainter p(this);
+    if (const plat::TCanvas* drawn = w->DrawnSurface()) ReplayCanvas(p, *drawn);
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    const afx::UINT message = e->button() == Qt::RightButton  ? afx::WM_RBUTTONDOWN
+                              : e->button() == Qt::MiddleButton ? afx::WM_MBUTTONDOWN
+                                                                : afx::WM_LBUTTONDOWN;
+    const QPoint at = e->position().toPoint();
+    Act<afx::CWnd>(backend_, id_, [message, at](afx::CWnd* w) {
+      afx::DispatchQueuedMessage(afx::MSG{w, message, 0, afx::MakeLParam(at.x(), at.y())});
+    });
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    const int key = e->key();
+    Act<afx::CWnd>(backend_, id_, [key](afx::CWnd* w) {
+      afx::DispatchQueuedMessage(afx::MSG{w, afx::WM_KEYDOWN, static_cast<afx::WPARAM>(key & 0xFFFF), 0});
+    });
+  }
+
+ private:
+  QtBackend& backend_;
+  std::uint64_t id_;
+};
+
+class PaintedView : public WindowView {
+ public:
+  PaintedView(QtBackend& b, Component& c)
+      : WindowView(b, c, new PaintedWidget(b, c.Id(), !(static_cast<plat::Window&>(c).Style & afx::WS_CHILD))) {}
+
+ protected:
+  bool TopLevel() const { return widget_ && widget_->isWindow(); }
+  void Place(plat::Window& w) override {
+    if (TopLevel()) {
+      placed_ = true;
+      return;
+    }
+    WindowView::Place(w);
+  }
+  void SyncGeometry(plat::Window& w) override {
+    if (!TopLevel()) {
+      WindowView::SyncGeometry(w);
+      return;
+    }
+    widget_->setFixedSize(std::max(0, w.Width.Get()), std::max(0, w.Height.Get()));
+    if (CanPlaceWindows()) widget_->move(w.Left, w.Top);
+  }
+  void SyncOwn(plat::Window&, std::uint32_t flags) override {
+    if (flags & (dfContent | dfAppearance)) widget_->update();
+  }
+  void SyncVisibility(plat::Window& w) override {
+    if (!TopLevel()) {
+      WindowView::SyncVisibility(w);
+      return;
+    }
+    if (w.Visible && !widget_->isVisible()) {
+      widget_->show();
+      widget_->raise();
+    } else if (!w.Visible && widget_->isVisible()) {
+      widget_->hide();
+    }
+  }
+};
+
+bool IsPainted(Component& c) {
+  auto* w = dynamic_cast<afx::CWnd*>(&c);
+  return w && afx::IsAfxRegisteredClass(w->GetWindowClass());
+}
+
 }  // namespace
 
 void UseFrameRenderings() {
   static const bool added = [] {
     std::vector<Rendering> renderings = {
+        Rendering{"painted window", &IsPainted, &Make<PaintedView>},
         Entry<afx::CFrameWnd, FrameView>("CFrameWnd"),
         Entry<afx::CToolBar, ToolBarView>("CToolBar"),
         Entry<afx::CStatusBar, StatusBarView>("CStatusBar"),
@@ -363,6 +493,8 @@ void UseFrameRenderings() {
       renderings.insert(renderings.end(), more.begin(), more.end());
     }
     AddRenderings(renderings);
+    // The framework's beeps ring the desktop's bell.
+    afx::SetBeepHook([](afx::UINT) { QApplication::beep(); });
     return true;
   }();
   (void)added;

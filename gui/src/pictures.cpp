@@ -7,9 +7,13 @@
 #include <QRadialGradient>
 
 #include <cmath>
+#include <map>
+#include <span>
 
 #include "convert.h"
+#include "platform/ascii.h"
 #include "platform/ui/canvas.h"
+#include "platform/ui/dib.h"
 #include "platform/vcl/strings.h"
 
 namespace gui {
@@ -629,75 +633,6 @@ void Product(QPainter& p, const QRectF& r) {
   Board(p, QRectF(40, 50, r.width() - 80, r.height() - 100), pcb, QString("No. %1").arg(N));
 }
 
-// The viewer's option pages: a tall panel down their left side with what
-// the page sets, drawn on it.
-void OptionPanel(QPainter& p, const QRectF& r) {
-  p.fillRect(r, TopToBottom(r, QColor(10, 36, 106), QColor(90, 130, 200)));
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(255, 255, 255, 40));
-  p.drawEllipse(QRectF(-40, r.height() - 90, 150, 150));
-}
-
-// Columns: a list with its header and the column lines.
-void PageColumns(QPainter& p, const QRectF& r) {
-  OptionPanel(p, r);
-  const QRectF sheet(14, 30, r.width() - 28, 80);
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(Qt::white);
-  p.drawRect(sheet);
-  p.fillRect(QRectF(sheet.left(), sheet.top(), sheet.width(), 12), QColor(212, 208, 200));
-  for (int i = 1; i < 4; ++i) {
-    const qreal x = sheet.left() + sheet.width() * i / 4;
-    p.drawLine(QPointF(x, sheet.top()), QPointF(x, sheet.bottom()));
-  }
-  const QColor rows[] = {QColor(200, 30, 30), QColor(30, 130, 50), QColor(30, 60, 200), QColor(40, 40, 40)};
-  for (int row = 0; row < 4; ++row) {
-    Pen(p, rows[row], 2);
-    const qreal y = sheet.top() + 22 + row * 15;
-    p.drawLine(QPointF(sheet.left() + 4, y), QPointF(sheet.right() - 4, y));
-  }
-}
-
-// Colours: a painter's palette.
-void PageColours(QPainter& p, const QRectF& r) {
-  OptionPanel(p, r);
-  const QPointF c(r.width() / 2, 70);
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(QColor(240, 225, 190));
-  p.drawEllipse(c, 38, 30);
-  const QColor dabs[] = {QColor(220, 30, 30), QColor(250, 200, 20), QColor(30, 150, 60), QColor(30, 80, 220),
-                         QColor(160, 40, 170)};
-  for (int i = 0; i < 5; ++i) {
-    const qreal a = -2.6 + i * 0.75;
-    p.setBrush(dabs[i]);
-    p.drawEllipse(QPointF(c.x() + 24 * std::cos(a), c.y() + 17 * std::sin(a)), 6, 6);
-  }
-  p.setBrush(QColor(212, 208, 200));
-  p.drawEllipse(QPointF(c.x() + 14, c.y() + 14), 5, 5);
-}
-
-// Media: a screen, a printer and a file.
-void PageMedia(QPainter& p, const QRectF& r) {
-  OptionPanel(p, r);
-  const qreal x = r.width() / 2;
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(QColor(220, 220, 215));
-  p.drawRect(QRectF(x - 26, 22, 52, 36));
-  p.setBrush(QColor(40, 90, 170));
-  p.drawRect(QRectF(x - 21, 26, 42, 26));
-  p.setBrush(QColor(220, 220, 215));
-  p.drawRect(QRectF(x - 10, 58, 20, 5));
-  p.drawRect(QRectF(x - 26, 78, 52, 20));
-  p.setBrush(Qt::white);
-  p.drawRect(QRectF(x - 16, 70, 32, 10));
-  p.drawRect(QRectF(x - 16, 98, 32, 8));
-  QPolygonF page;
-  page << QPointF(x - 16, 122) << QPointF(x + 8, 122) << QPointF(x + 16, 130) << QPointF(x + 16, 158)
-       << QPointF(x - 16, 158);
-  p.drawPolygon(page);
-  for (int i = 0; i < 4; ++i) p.drawLine(QPointF(x - 11, 134 + i * 6), QPointF(x + 11, 134 + i * 6));
-}
-
 const std::vector<PictureEntry> kTable = {
     {"SPLASH", 489, 367, Splash},
     {"HW_CALVORY", 96, 72, ChooserCalvory},
@@ -761,9 +696,6 @@ const std::vector<PictureEntry> kTable = {
     {"BUS_HLine", 845, 13, BusHLine},
     {"BUS_VLine", 14, 285, BusVLine},
     {"LorvexToolBar", 96, 15, LorvexToolBar},
-    {"LORVEX_BITMAP_138", 105, 227, PageColumns},
-    {"LORVEX_BITMAP_139", 105, 227, PageColours},
-    {"LORVEX_BITMAP_140", 105, 227, PageMedia},
     // The standard pictures of the bit-button kinds.
     {"BITBTN_OK", 16, 16, BitBtnOk},
     {"BITBTN_Cancel", 16, 16, BitBtnCancel},
@@ -791,8 +723,42 @@ const PictureEntry* FindPicture(const std::string& name) {
   return nullptr;
 }
 
+QImage ToQImage(const plat::Dib& dib) {
+  if (dib.Empty()) return {};
+  QImage image(dib.width, dib.height, QImage::Format_ARGB32);
+  for (int y = 0; y < dib.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < dib.width; ++x) {
+      const std::uint32_t c = dib.At(x, y);
+      line[x] = c == plat::kDibTransparent ? qRgba(0, 0, 0, 0) : qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    }
+  }
+  return image;
+}
+
+namespace {
+// The embedded bitmap of that name, read once (null when there is none or it is damaged).
+const QImage* EmbeddedPicture(const std::string& name) {
+  static std::map<std::string, QImage> read;
+  const std::span<const std::uint8_t> bytes = plat::FindDibResource(name);
+  if (bytes.empty()) return nullptr;
+  const std::string key = plat::AsciiFold(name);
+  auto it = read.find(key);
+  if (it == read.end()) it = read.emplace(key, ToQImage(plat::ReadDib(bytes))).first;
+  return it->second.isNull() ? nullptr : &it->second;
+}
+}  // namespace
+
 void PaintPicture(QPainter& p, const std::string& name, const QRectF& r) {
   if (r.width() <= 0 || r.height() <= 0) return;
+  if (const QImage* image = EmbeddedPicture(name)) {
+    // A bitmap shows at its own size from the top-left corner, as a picture control shows it.
+    p.save();
+    p.setClipRect(r, Qt::IntersectClip);
+    p.drawImage(r.topLeft(), *image);
+    p.restore();
+    return;
+  }
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
@@ -808,6 +774,7 @@ void PaintPicture(QPainter& p, const std::string& name, const QRectF& r) {
 }
 
 QSize PictureSize(const std::string& name) {
+  if (const QImage* image = EmbeddedPicture(name)) return image->size();
   if (const plat::PictureResource* res = plat::FindPictureResource(name); res && res->width > 0 && res->height > 0) {
     return {res->width, res->height};
   }

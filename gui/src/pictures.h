@@ -13,6 +13,11 @@
 #include <vector>
 
 class QPainter;
+class QImage;
+
+namespace plat {
+struct Dib;
+}
 
 namespace gui {
 
@@ -28,7 +33,10 @@ struct PictureEntry {
 const std::vector<PictureEntry>& PictureTable();
 const PictureEntry* FindPicture(const std::string& name);
 
-// Draws the picture into r (scaled to it).
+// The bitmap as Qt draws it (transparent where an icon's mask says so).
+QImage ToQImage(const plat::Dib& dib);
+// Draws the picture into r: an embedded bitmap at its own size from r's
+// corner, a drawn one scaled to r.
 void PaintPicture(QPainter& p, const std::string& name, const QRectF& r);
 // The declared size of the resource, else the table's, else 32 x 32.
 QSize PictureSize(const std::string& name);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "convert.h"
 #include "platform/program_path.h"
@@ -66,6 +68,13 @@ QtBackend::QtBackend(plat::Application& app, int& argc, char** argv) : app_(app)
   // What Qt draws of its own accord (menus, bars, list views) in the face and
   // size the core's controls have.
   if (ownApp_) QApplication::setFont(ToQFont(plat::TFont(nullptr)));
+  // Text is measured as Qt will draw it (a link sized to its text).
+  previousMeasurer_ = plat::SetTextMeasurer([](const plat::TFont& font, std::string_view text) {
+    // Whole pixels that hold all of it: a text one pixel too wide for its box wraps.
+    const QFontMetricsF metrics(ToQFont(font));
+    const qreal width = metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return plat::TPoint{static_cast<int>(std::ceil(width)) + 1, static_cast<int>(std::ceil(metrics.height()))};
+  });
   waker_ = std::make_unique<Waker>(wakePending_);
   gate_ = std::make_unique<InputGate>();
   QCoreApplication::instance()->installEventFilter(gate_.get());
@@ -81,6 +90,7 @@ QtBackend::QtBackend(plat::Application& app, int& argc, char** argv) : app_(app)
 }
 
 QtBackend::~QtBackend() {
+  plat::SetTextMeasurer(std::move(previousMeasurer_));
   SavePendingScreenshots();
   if (screenCursor_) QGuiApplication::restoreOverrideCursor();
   for (auto& [id, view] : views_) view->Detach();

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/canvas.h"
 #include "platform/vcl/forms.h"
 
 class QApplication;
@@ -97,6 +98,7 @@ class QtBackend : public plat::Backend {
 
   plat::Application& app_;
   std::unique_ptr<QApplication> ownApp_;
+  plat::TextMeasurer previousMeasurer_;
   std::unique_ptr<Waker> waker_;
   std::unique_ptr<InputGate> gate_;
   std::atomic<bool> wakePending_{false};

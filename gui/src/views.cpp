@@ -1449,6 +1449,16 @@ void ReplayCanvas(QPainter& p, const plat::TCanvas& canvas) {
         p.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
         break;
       }
+      case plat::CanvasOp::CopyImage:
+      case plat::CanvasOp::StretchImage:
+        if (op.image) {
+          // Rows and columns are dropped or repeated, never blended, as the
+          // core's own pixels have it.
+          p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+          p.drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQImage(*op.image),
+                      QRect(op.source.Left, op.source.Top, op.source.Width(), op.source.Height()));
+        }
+        break;
     }
   }
   p.restore();

@@ -1,11 +1,9 @@
 #include "lorvex/logo_wnd.h"
 
+#include "lorvex/resource.h"
 #include "platform/afx/app.h"
 
 namespace {
-// The start picture's size. The picture itself is painted once the viewer's
-// bitmap classes exist; until then the window shows its background.
-constexpr int kLogoWidth = 400, kLogoHeight = 250;
 constexpr afx::UINT_PTR kLogoTimer = 1;
 constexpr afx::UINT kLogoMs = 750;
 }  // namespace
@@ -38,24 +36,31 @@ void CLogoWnd::ShowLogo(afx::CWnd* parent) {
 }
 
 afx::BOOL CLogoWnd::Create(afx::CWnd* parent) {
+  if (!m_bitmap.LoadBitmap(IDB_LOGO)) return afx::FALSE;
+  afx::BITMAP bm;
+  m_bitmap.GetBitmap(&bm);
   owner_ = parent ? parent->Id() : 0;
   afx::CREATESTRUCT cs;
-  cs.lpszClass = "AfxWnd";
+  cs.lpszClass = afx::AfxRegisterWndClass(0, afx::IDC_ARROW, 0, {});
   cs.style = afx::WS_POPUP | afx::WS_VISIBLE;
   cs.x = 0;
   cs.y = 0;
-  cs.cx = kLogoWidth;
-  cs.cy = kLogoHeight;
+  cs.cx = bm.bmWidth;
+  cs.cy = bm.bmHeight;
   return CreateEx(cs);
 }
 
 int CLogoWnd::OnCreate(afx::CREATESTRUCT*) {
+  m_dib.Load(afx::AfxGetResourceHandle(), IDB_LOGO);
   CenterWindow();
   SetTimer(kLogoTimer, kLogoMs);
   return 0;
 }
 
-void CLogoWnd::OnPaint() {}
+void CLogoWnd::OnPaint() {
+  afx::CPaintDC dc(this);
+  m_dib.Draw(dc, nullptr, nullptr, afx::TRUE, nullptr, afx::FALSE);
+}
 
 void CLogoWnd::OnTimer(afx::UINT_PTR) { HideLogo(); }
 

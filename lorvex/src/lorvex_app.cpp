@@ -1,9 +1,11 @@
 #include "lorvex/lorvex_app.h"
 
+#include "lorvex/dlg_info.h"
 #include "lorvex/logo_wnd.h"
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
+#include "lorvex/version_info.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
 
@@ -130,21 +132,10 @@ void CLorvexApp::WriteSettings() {
 }
 
 void CLorvexApp::OnAppAbout() {
-  // Stands in for the info dialog.
-  plat::MessageBox(m_pMainWnd, "Lorvex V.1.4.1\nLorvex Debugging Tool", "Info \xc3\xbc" "ber Lorvex ",
-                   plat::MB_OK | plat::MB_ICONINFORMATION);
+  CDlgInfo dlg;
+  dlg.DoModal();
 }
 
 void CLorvexApp::OnHelp() { WinHelp(1, afx::HELP_CONTEXT); }
 
 void CLorvexApp::OnHelpTopic5() { WinHelp(5, afx::HELP_CONTEXT); }
-
-bool RegisterInstalledComponent(const std::string& component, const char* description, const char* path) {
-  const std::string program = path ? std::string(path) : plat::ProgramFile();
-  const std::string key = "Software\\Orrindale\\Quarrystone\\Installed Components\\" + component;
-  plat::RegistryBatch batch;
-  batch.WriteString(key, "Path", program);
-  if (description) batch.WriteString(key, "Info", description);
-  plat::Registry().Apply(batch);
-  return true;
-}

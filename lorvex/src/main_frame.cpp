@@ -85,7 +85,9 @@ afx::BOOL CLorvexCoolBar::OnCreateBands() {
 
 // ---------------------------------------------------------------- CMainFrame
 const afx::MessageMap* CMainFrame::GetMessageMap() const {
-  static const afx::MessageMap map{CFrameWnd::GetMessageMap(), {afx::OnMessage(afx::WM_CREATE, &CMainFrame::OnCreate)}};
+  static const afx::MessageMap map{CFrameWnd::GetMessageMap(),
+                                   {afx::OnMessage(afx::WM_CREATE, &CMainFrame::OnCreate),
+                                    afx::OnCommand(ID_CHECK_VERSION, &CMainFrame::OnCheckForNewVersion)}};
   return &map;
 }
 
@@ -113,6 +115,10 @@ int CMainFrame::OnCreate(afx::CREATESTRUCT* cs) {
   }
   CLogoWnd::ShowLogo(this);
   return 0;
+}
+
+void CMainFrame::OnCheckForNewVersion() {
+  if (CLorvexApp* app = LorvexApp()) app->CheckForNewVersion(this, false, true);
 }
 
 afx::BOOL CMainFrame::DestroyWindow() {

@@ -2,8 +2,10 @@
 // viewer. The texts are UTF-8; "&" marks a mnemonic.
 #include "lorvex/resource.h"
 
+#include "lorvex/dlg_info.h"
 #include "lorvex/option_dialogs.h"
 
+#include "lorvex/update_check.h"
 #include "platform/afx/resources.h"
 
 namespace {
@@ -49,7 +51,10 @@ constexpr std::uint8_t kCtrl = afx::FVIRTKEY | afx::FCONTROL, kShift = afx::FVIR
 }  // namespace
 
 void RegisterLorvexResources() {
+  RegisterLorvexPictures();
   RegisterOptionDialogTemplates();
+  RegisterUpdateCheckResources();
+  RegisterInfoDialogTemplate();
   afx::AfxRegisterMenu(IDR_MAINFRAME, MainMenu());
   afx::AfxRegisterToolBar(IDR_MAINFRAME,
                           {16,

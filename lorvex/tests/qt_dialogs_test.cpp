@@ -13,9 +13,12 @@
 #include <optional>
 
 #include "gui/frame_rendering.h"
+#include "lorvex/dlg_info.h"
 #include "lorvex/lorvex_app.h"
 #include "lorvex/main_frame.h"
 #include "lorvex/option_dialogs.h"
+#include "lorvex/resource.h"
+#include "platform/ui/dib.h"
 #include "qt_support.h"
 #include "temp_dir.h"
 
@@ -195,6 +198,49 @@ TEST_F(ViewerDialogs, TheOptionSheetShowsEachPageWithItsControlsAndCancelKeepsTh
              }});
   EXPECT_EQ(app->Datum, 1);
   EXPECT_EQ(app->Channel(1).Medium, 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerDialogs, TheInfoDialogShowsItsBannerAndTheLinkInItsColour) {
+  WhileOpen(afx::ID_APP_ABOUT,
+            {[&](afx::CWnd& dialog) {
+               QWidget* top = WidgetOf(&dialog);
+               ASSERT_TRUE(top);
+               EXPECT_EQ(top->windowTitle(), "Info \xc3\xbc" "ber Lorvex ");
+               CheckControls(dialog);
+               // The banner is the embedded bitmap, pixel for pixel, inside the sunken edge.
+               QWidget* banner = WidgetOf(dialog.GetDlgItem(IDB_INFO));
+               ASSERT_TRUE(banner);
+               const QImage shown = banner->grab().toImage();
+               const plat::Dib dib = plat::ReadDib(plat::FindDibResource("LORVEX_BITMAP_136"));
+               for (auto [x, y] : {std::pair{20, 20}, {200, 60}, {dib.width - 5, dib.height - 5}}) {
+                 const std::uint32_t c = dib.At(x, y);
+                 EXPECT_EQ(shown.pixelColor(x + 1, y + 1), QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)) << x;
+               }
+               // The link: blue text, the address as its tool tip, the hand over it.
+               auto& link = dynamic_cast<CDlgInfo&>(dialog).m_Link;
+               QWidget* linkWidget = WidgetOf(&link);
+               ASSERT_TRUE(linkWidget);
+               EXPECT_EQ(linkWidget->toolTip(), kLorvexHomepage);
+               const QImage text = linkWidget->grab().toImage();
+               int blue = 0;
+               for (int y = 0; y < text.height(); ++y) {
+                 for (int x = 0; x < text.width(); ++x) {
+                   const QColor c = text.pixelColor(x, y);
+                   blue += c.blue() > 150 && c.red() < 100 && c.green() < 100;
+                 }
+               }
+               EXPECT_GT(blue, 20);
+               afx::person::Mouse(&link, afx::WM_MOUSEMOVE, 2, 2);
+             },
+             [&](afx::CWnd& dialog) {
+               auto& link = dynamic_cast<CDlgInfo&>(dialog).m_Link;
+               EXPECT_EQ(WidgetOf(&link)->cursor().shape(), Qt::PointingHandCursor);
+               Widget<QPushButton>(dialog, afx::IDOK)->click();
+             }});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The viewer's window as a person sees it through the Qt backend: title,
 // menus and tool bar with their texts and states, the status bar, the list.
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -146,6 +147,28 @@ TEST_F(ViewerWindow, TheStatusBarIsReadyAndShowsThePromptOfWhatThePersonPointsAt
   emit Menu(2)->aboutToHide();
   Flush();
   EXPECT_EQ(MessagePane(), "Bereit");
+
+  // Pointing at a tool button: its tip on the button, its prompt in the status bar.
+  const std::vector<QAction*> buttons = Buttons();
+  ASSERT_EQ(buttons.size(), 6u);
+  emit buttons[3]->hovered();
+  Flush();
+  EXPECT_EQ(buttons[3]->toolTip(), "Start");
+  EXPECT_EQ(MessagePane(), "Startet die Aufzeichnung.");
+  emit buttons[4]->hovered();
+  Flush();
+  EXPECT_EQ(MessagePane(), "Stopt die Aufzeichnung.");
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(WidgetOf(&frame->CoolBar().ToolBar()), &leave);
+  Flush();
+  EXPECT_EQ(MessagePane(), "Bereit");
+
+  // The version check's item has no prompt: the message pane is empty while it is pointed at.
+  emit Menu(5)->aboutToShow();
+  emit Item(5, QString::fromUtf8("Auf neue &Version pr\xc3\xbc" "fen"))->hovered();
+  Flush();
+  EXPECT_EQ(MessagePane(), "");
+  emit Menu(5)->aboutToHide();
 }
 
 TEST_F(ViewerWindow, TheListFillsTheViewAndShowsTheTraces) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "lorvex/dlg_info.h"
 #include "platform/shell.h"
 #include "viewer_fixture.h"
 
@@ -310,8 +311,13 @@ TEST_F(Viewer, NewAndOpenKeepTheTracesAndOnlyRenameTheDocument) {
 
 TEST_F(Viewer, AboutShowsTheInfoAndTheHelpCommandsOpenTopicsOneAndFive) {
   Start();
-  ui.ExpectBox("Lorvex V.1.4.1\nLorvex Debugging Tool").Caption("Info \xc3\xbc" "ber Lorvex ");
+  bool shown = false;
+  ui.ExpectModalWindow("Info \xc3\xbc" "ber Lorvex ", [&](plat::Window& w) {
+    shown = dynamic_cast<CDlgInfo*>(&w) != nullptr;
+    afx::person::Click(dynamic_cast<afx::CWnd&>(w).GetDlgItem(afx::IDOK));
+  });
   Frame()->SendMessage(afx::WM_COMMAND, afx::ID_APP_ABOUT);
+  EXPECT_TRUE(shown);
   // Topic 1 is installed, topic 5 is not.
   app->SetHelpFolder(dir.File("help"));
   std::filesystem::create_directories(dir.File("help"));

@@ -3,6 +3,7 @@
 // after 750 ms, or at the first key press or mouse-button press anywhere in
 // the application, which it swallows.
 
+#include "lorvex/dib.h"
 #include "platform/afx/window.h"
 
 class CLogoWnd : public afx::CWnd {
@@ -17,6 +18,7 @@ class CLogoWnd : public afx::CWnd {
   static afx::BOOL PreTranslateAppMessage(afx::MSG* msg);
   // The splash shown now, or null.
   static CLogoWnd* Instance() { return instance_; }
+  const CDib& GetDib() const { return m_dib; }
   // The owner goes: so does the splash it owns.
   static void OwnerDestroyed(afx::CWnd* owner);
 
@@ -34,4 +36,7 @@ class CLogoWnd : public afx::CWnd {
   static inline afx::BOOL enabled_ = 0;
   static inline CLogoWnd* instance_ = nullptr;
   std::uint64_t owner_ = 0;
+  // Bitmap 102: painted from the DIB, the window sized from the bitmap.
+  CDib m_dib;
+  afx::CBitmap m_bitmap;
 };

@@ -54,6 +54,9 @@ class CLorvexApp : public afx::CWinApp {
   void OnAppAbout();
   void OnHelp();
   void OnHelpTopic5();
+  // The web version check: fetches the server's version file and tells the
+  // person (report) whether a newer viewer exists; on request opens its page.
+  void CheckForNewVersion(afx::CWnd* parent, bool mayNotDial, bool report);
 
   // The settings of channel id (1 to 30).
   TraceIdSettings& Channel(int id) { return IdSettings[id - 1]; }
@@ -70,6 +73,3 @@ class CLorvexApp : public afx::CWinApp {
 // or it is another program's).
 CLorvexApp* LorvexApp();
 
-// Records the viewer as an installed component of the suite in the current
-// user's registry; path null means the running program. Always true.
-bool RegisterInstalledComponent(const std::string& component, const char* description, const char* path);

@@ -66,6 +66,8 @@ class CMainFrame : public afx::CFrameWnd {
 
  protected:
   int OnCreate(afx::CREATESTRUCT* cs);
+  // "Auf neue &Version prüfen": the application's web version check.
+  void OnCheckForNewVersion();
 
  private:
   afx::CStatusBar m_wndStatusBar;

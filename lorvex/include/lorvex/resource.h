@@ -36,6 +36,17 @@ constexpr afx::UINT ID_VIEW_TOOLBAR = afx::AFX_IDW_TOOLBAR, ID_VIEW_STATUS_BAR =
 // The picture of tool bar 128: its button images side by side, 16 x 15 each.
 inline constexpr const char* kToolBarBitmap = "LorvexToolBar";
 
+// The info dialog (template 100) and its homepage link.
+constexpr afx::UINT IDD_ABOUTBOX = 100;
+constexpr afx::UINT IDC_HOMEPAGE = 1020;
+// Bitmaps: the splash picture, the info dialog's banner, the option pages' art.
+constexpr afx::UINT IDB_LOGO = 102, IDB_INFO = 136, IDB_COLUMNS = 138, IDB_COLOURS = 139, IDB_MEDIA = 140;
+// The embedded pictures' names (bitmap n is "LORVEX_BITMAP_<n>"; icon 128 the frame's).
+inline constexpr const char* kFrameIcon = "LORVEX_ICON_128";
+
+// Registers the embedded bitmaps and the icon (RegisterLorvexResources does).
+void RegisterLorvexPictures();
+
 // Registers menu 128, tool bar 128, accelerators 128 and the string table
 // with the framework (before the first frame loads them).
 void RegisterLorvexResources();

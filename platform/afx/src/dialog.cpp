@@ -107,6 +107,12 @@ void CenterOn(CWnd& w, const CWnd* owner) {
   if (owner && owner->IsWindowVisible()) {
     w.Left = owner->Left + (owner->Width - w.Width) / 2;
     w.Top = owner->Top + (owner->Height - w.Height) / 2;
+    // Over a small owner near the screen's edge it stays on the screen, as dialogs do.
+    if (plat::Application* loop = Loop()) {
+      const int right = loop->GetScreen()->Width - w.Width, bottom = loop->GetScreen()->Height - w.Height;
+      w.Left = std::max(0, std::min(w.Left.Get(), right));
+      w.Top = std::max(0, std::min(w.Top.Get(), bottom));
+    }
   } else {
     w.CenterWindow();
   }
@@ -663,6 +669,8 @@ std::string Click(CWnd* control) {
 std::string Mouse(CWnd* control, UINT message, int x, int y) {
   if (std::string why = Unreachable(control); !why.empty()) return why;
   const WPARAM buttons = message == WM_LBUTTONDOWN ? 1 : 0;  // MK_LBUTTON while pressed
+  // Before a move the window says which cursor shows over it.
+  if (message == WM_MOUSEMOVE) control->SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(control), HTCLIENT);
   DispatchQueuedMessage(MSG{control, message, buttons, MakeLParam(x, y)});
   return {};
 }

@@ -1,5 +1,7 @@
 #include "platform/afx/window.h"
 
+#include "platform/afx/dialog_controls.h"
+
 #include <algorithm>
 
 #include "platform/afx/app.h"
@@ -320,6 +322,12 @@ LRESULT CWnd::ReflectNotify(NMHDR& notification) {
 LRESULT CWnd::Default(plat::Message& m) {
   if (m.msg == WM_CLOSE) {
     DestroyWindow();
+    return 0;
+  }
+  if (m.msg == WM_SETFONT) {
+    // The window takes the font object's face, size and style.
+    if (const auto* font = reinterpret_cast<const CFont*>(m.wParam)) font->ApplyTo(*Font);
+    if (m.lParam) InvalidateRect(nullptr);
     return 0;
   }
   if (m.msg == WM_HELP) {

@@ -99,6 +99,11 @@ AddressOpener& CurrentOpener() {
   return opener;
 }
 
+Spawner& CurrentSpawner() {
+  static Spawner spawner;
+  return spawner;
+}
+
 }  // namespace
 
 int ShellOpen(const std::string& path) {
@@ -108,7 +113,20 @@ int ShellOpen(const std::string& path) {
 
 int SpawnDetached(const std::vector<std::string>& args) {
   if (args.empty() || args[0].empty()) return kShellFileNotFound;
+  Spawner spawner;
+  {
+    std::lock_guard<std::mutex> hold(openerLock);
+    spawner = CurrentSpawner();
+  }
+  if (spawner) return spawner(args);
   return Spawn(args, args[0].find('/') == std::string::npos);
+}
+
+Spawner SetSpawner(Spawner spawner) {
+  std::lock_guard<std::mutex> hold(openerLock);
+  Spawner previous = std::move(CurrentSpawner());
+  CurrentSpawner() = std::move(spawner);
+  return previous;
 }
 
 int OpenAddress(const std::string& address) {

@@ -35,6 +35,29 @@ std::vector<PictureResource> PictureResources() {
   return out;
 }
 
+// ---------------------------------------------------------------- text measures
+namespace {
+TextMeasurer& Measurer() {
+  static auto* measurer = new TextMeasurer;
+  return *measurer;
+}
+}  // namespace
+
+TPoint TextExtent(const TFont& font, std::string_view text) {
+  if (const TextMeasurer& m = Measurer()) return m(font, text);
+  const int height = std::max(1, std::abs(font.Height.Get()));
+  // UTF-8: a character is a byte that does not continue one.
+  int chars = 0;
+  for (char c : text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return {chars * ((height + 1) / 2), height + 2};
+}
+
+TextMeasurer SetTextMeasurer(TextMeasurer measurer) {
+  TextMeasurer previous = std::move(Measurer());
+  Measurer() = std::move(measurer);
+  return previous;
+}
+
 // ---------------------------------------------------------------- canvas
 TCanvas::TCanvas(Component* owner, TBitmap* surface)
     : owner_(owner), surface_(surface), pen_(owner), brush_(owner), font_(owner) {}
@@ -158,6 +181,30 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   CanvasOp op = MakeOp(CanvasOp::TextOut, Rect(x, y, x, y));
   op.text = text;
   Record(std::move(op));
+}
+
+void TCanvas::DrawImage(const TRect& dest, std::shared_ptr<const Dib> image, const TRect& source, int stretchMode) {
+  if (!image || image->Empty() || dest.Width() <= 0 || dest.Height() <= 0 || source.Width() <= 0 ||
+      source.Height() <= 0) {
+    return;
+  }
+  const bool straight = dest.Width() == source.Width() && dest.Height() == source.Height();
+  CanvasOp op = MakeOp(straight ? CanvasOp::CopyImage : CanvasOp::StretchImage, dest);
+  op.source = source;
+  op.image = image;
+  op.stretchMode = straight ? 0 : stretchMode;
+  Record(std::move(op));
+  const std::int64_t dw = dest.Width(), dh = dest.Height(), sw = source.Width(), sh = source.Height();
+  for (int y = std::max(dest.Top, 0); y < std::min(dest.Bottom, surface_->height_); ++y) {
+    const std::int64_t sy = source.Top + (y - dest.Top) * sh / dh;
+    if (sy < 0 || sy >= image->height) continue;
+    for (int x = std::max(dest.Left, 0); x < std::min(dest.Right, surface_->width_); ++x) {
+      const std::int64_t sx = source.Left + (x - dest.Left) * sw / dw;
+      if (sx < 0 || sx >= image->width) continue;
+      const std::uint32_t c = image->At(static_cast<int>(sx), static_cast<int>(sy));
+      if (c != kDibTransparent) Plot(x, y, c);
+    }
+  }
 }
 
 TColor TCanvas::PixelAt(int x, int y) const {

@@ -58,4 +58,21 @@ class ScopedAddressOpener {
   AddressOpener previous_;
 };
 
+// What SpawnDetached does with a non-empty program name, replaceable so that
+// a test sees exactly which argument vectors are started. Installing an empty
+// function restores the real start; the previous spawner is answered.
+using Spawner = std::function<int(const std::vector<std::string>& args)>;
+Spawner SetSpawner(Spawner spawner);
+
+class ScopedSpawner {
+ public:
+  explicit ScopedSpawner(Spawner spawner) : previous_(SetSpawner(std::move(spawner))) {}
+  ~ScopedSpawner() { SetSpawner(std::move(previous_)); }
+  ScopedSpawner(const ScopedSpawner&) = delete;
+  ScopedSpawner& operator=(const ScopedSpawner&) = delete;
+
+ private:
+  Spawner previous_;
+};
+
 }  // namespace plat

@@ -111,6 +111,9 @@ class CWinApp : public CCmdTarget {
   const MessageMap* GetMessageMap() const override;
 
   CWnd* m_pMainWnd = nullptr;
+  // The program's module, for its resources and version block: null is the
+  // program itself (as the library loader has it).
+  void* m_hInstance = nullptr;
 
   // ---- automation lifetime
   int m_nObjectLocks = 0;

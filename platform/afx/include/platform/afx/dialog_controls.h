@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/gdi.h"
 #include "platform/afx/window.h"
 #include "platform/ui/canvas.h"
 
@@ -61,6 +62,14 @@ constexpr int BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2;
 // The id of a control that nobody addresses (a static text).
 constexpr UINT IDC_STATIC = 0xFFFF;
 
+// Messages of the controls' look and of the mouse's way to them.
+constexpr UINT WM_CTLCOLOR = 0x0019, WM_SETCURSOR = 0x0020, WM_SETFONT = 0x0030, WM_NCHITTEST = 0x0084;
+// A message the parent hands back to the control it is about ("reflected").
+constexpr UINT WM_REFLECT_BASE = 0xBC00;
+constexpr UINT CTLCOLOR_STATIC = 6;
+constexpr LRESULT HTCLIENT = 1;
+constexpr std::uint16_t VK_SPACE = 0x20;
+
 inline WPARAM MakeWParam(UINT low, UINT high) { return static_cast<WPARAM>((high & 0xFFFF) << 16 | (low & 0xFFFF)); }
 
 // Tells the control's parent about it (WM_COMMAND with id and code).
@@ -85,6 +94,14 @@ class CBrush {
   bool made_ = false;
 };
 
+constexpr int TRANSPARENT = 1, OPAQUE = 2;
+constexpr int BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4;
+constexpr DWORD SRCCOPY = 0x00CC0020;
+// A stock object's place; the null brush paints nothing.
+struct HBRUSH__;
+using HBRUSH = const HBRUSH__*;
+HBRUSH GetStockNullBrush();
+
 // A drawing surface of a window. What is drawn stays with the window (its
 // surface keeps the operations and their pixels) until drawn over, and the
 // backend shows it over the control's own look. Coordinates start at the
@@ -102,9 +119,49 @@ class CDC {
   void FillSolidRect(const RECT& rect, COLORREF color);
   CWnd* GetWindow() const { return window_; }
 
+  // ---- memory surfaces, bitmaps and palettes
+  // A surface in memory that holds a selected bitmap (the source of blits).
+  BOOL CreateCompatibleDC(CDC* like);
+  // Answers the bitmap selected before (null for none).
+  CBitmap* SelectObject(CBitmap* bitmap);
+  CBitmap* GetSelectedBitmap() const { return bitmap_; }
+  // Answers the palette selected before (null for the default one).
+  CPalette* SelectPalette(CPalette* palette, BOOL forceBackground);
+  CPalette* GetCurrentPalette() const { return palette_; }
+  bool PaletteInBackground() const { return paletteBackground_; }
+  // Maps the selected palette's colours: their number. A true-colour
+  // surface shows every colour as it is.
+  UINT RealizePalette();
+  int SetStretchBltMode(int mode);
+  int GetStretchBltMode() const { return stretchMode_; }
+  // Copies from the source's selected bitmap: a block copy, or stretched
+  // in the stretch mode. FALSE without a window or a source bitmap.
+  BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
+  BOOL StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                  DWORD rop);
+  // Draws part of a picture (what DrawDibDraw and the blits come to).
+  BOOL DrawImage(const RECT& dest, std::shared_ptr<const plat::Dib> image, const RECT& source);
+
+  // ---- text
+  COLORREF SetTextColor(COLORREF color);
+  COLORREF GetTextColor() const { return textColor_; }
+  int SetBkMode(int mode);
+  int GetBkMode() const { return bkMode_; }
+  // The size of the text in the window's font.
+  struct SIZE {
+    int cx = 0, cy = 0;
+  };
+  SIZE GetTextExtent(const std::string& text) const;
+
  private:
   CWnd* window_;
   int originX_, originY_;
+  CBitmap* bitmap_ = nullptr;
+  CPalette* palette_ = nullptr;
+  bool paletteBackground_ = false;
+  int stretchMode_ = BLACKONWHITE;
+  COLORREF textColor_ = 0;
+  int bkMode_ = OPAQUE;
 };
 
 // The whole window, from its outer corner.
@@ -133,6 +190,15 @@ class CStatic : public CWnd {
   std::string GetBitmap() const { return Kind() == SS_BITMAP ? GetWindowText() : std::string(); }
   // The width of the edges (sunken, static edge, black frame, border) on each side.
   int EdgeWidth() const;
+  // The colours its text is drawn in: the control's class may choose them
+  // when asked (the reflected WM_CTLCOLOR with a CDC to set them on, whose
+  // nonzero answer says it chose); otherwise the dialog's own.
+  struct PaintColors {
+    bool own = false;
+    COLORREF text = 0;
+    bool transparent = false;
+  };
+  PaintColors QueryPaintColors();
 
  protected:
   int FrameWidth() const override { return 2 * EdgeWidth(); }
@@ -249,6 +315,34 @@ class CTabCtrl : public CWnd {
  private:
   std::vector<std::string> tabs_;
   int sel_ = -1;
+};
+
+// A tool tip: the text shown while the mouse rests over a tool (a window,
+// or a rectangle of it). On screen the tool's window shows the text as its
+// hint; the control is told every message that reaches the tools.
+constexpr UINT TTM_RELAYEVENT = 0x0407;
+
+class CToolTipCtrl {
+ public:
+  BOOL Create(CWnd* parent);
+  // Tool id of window `tool` (its client rectangle `rect`) with its text.
+  BOOL AddTool(CWnd* tool, const std::string& text, const RECT& rect, UINT id);
+  // The tool's text, empty for no such tool.
+  std::string GetToolText(CWnd* tool, UINT id) const;
+  void RelayEvent(const MSG* msg);
+  int RelayedCount() const { return relayed_; }
+  bool IsMade() const { return parent_ != 0; }
+
+ private:
+  struct Tool {
+    std::uint64_t window = 0;
+    UINT id = 0;
+    RECT rect;
+    std::string text;
+  };
+  std::uint64_t parent_ = 0;
+  std::vector<Tool> tools_;
+  int relayed_ = 0;
 };
 
 }  // namespace afx

@@ -127,6 +127,15 @@ class CWnd : public plat::Window, public CCmdTarget {
   plat::TCanvas* Surface();
   // What was drawn on it, for a backend (null when nothing ever was).
   const plat::TCanvas* DrawnSurface() const { return surface_ ? surface_->GetCanvas() : nullptr; }
+  // The keyboard focus: the window that gets the keys. Setting it tells
+  // the window that had it (WM_KILLFOCUS) and then this one (WM_SETFOCUS);
+  // each answers the window that had it (null for none).
+  CWnd* SetFocus();
+  static CWnd* GetFocus();
+  // The mouse capture: every mouse message goes to this window until released.
+  CWnd* SetCapture();
+  static BOOL ReleaseCapture();
+  static CWnd* GetCapture();
   // The window's help operation: asks the application for the topic.
   virtual void WinHelp(std::uintptr_t data, UINT cmd = HELP_CONTEXT);
   void CenterWindow();

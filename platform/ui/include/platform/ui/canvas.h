@@ -7,11 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/ui/core.h"
+#include "platform/ui/dib.h"
 
 namespace plat {
 
@@ -43,6 +45,15 @@ void RegisterPictureResource(const std::string& name, int width = 0, int height 
 const PictureResource* FindPictureResource(std::string_view name);
 std::vector<PictureResource> PictureResources();
 
+// ---------------------------------------------------------------- text measures
+// The size of a line of text in the font: what the backend's font machinery
+// says once it is installed, else an estimate from the font's height (a
+// character half as wide as the font is high, the line two pixels higher).
+TPoint TextExtent(const TFont& font, std::string_view text);
+using TextMeasurer = std::function<TPoint(const TFont& font, std::string_view text)>;
+// Answers the previous measurer; an empty one restores the estimate.
+TextMeasurer SetTextMeasurer(TextMeasurer measurer);
+
 // ---------------------------------------------------------------- canvas
 struct PenState {
   TColor color = clBlack;
@@ -57,7 +68,7 @@ struct BrushState {
 };
 
 struct CanvasOp {
-  enum Kind { MoveTo, LineTo, Ellipse, Rectangle, FillRect, TextOut };
+  enum Kind { MoveTo, LineTo, Ellipse, Rectangle, FillRect, TextOut, CopyImage, StretchImage };
   Kind kind = MoveTo;
   // A line runs from (rect.Left, rect.Top) to (rect.Right, rect.Bottom);
   // MoveTo and TextOut use (rect.Left, rect.Top).
@@ -66,6 +77,12 @@ struct CanvasOp {
   BrushState brush;
   std::string text;
   TColor fontColor = clBlack;
+  // CopyImage (a block copy, source and rect of one size) and StretchImage:
+  // the part `source` of the picture drawn into rect, stretched with
+  // `stretchMode` (the classic modes; 3 drops rows and columns).
+  TRect source;
+  std::shared_ptr<const Dib> image;
+  int stretchMode = 0;
 };
 
 class TBitmap;
@@ -90,6 +107,10 @@ class TCanvas {
   // clip rectangle with a solid brush starts the display list anew.
   void FillRect(const TRect& r);
   void TextOut(int x, int y, const std::string& text);
+  // Draws the part `source` of the picture into dest: a block copy when the
+  // sizes agree, else stretched (every destination pixel takes the source
+  // pixel it falls on). Nothing is drawn for an empty picture or rectangle.
+  void DrawImage(const TRect& dest, std::shared_ptr<const Dib> image, const TRect& source, int stretchMode);
 
   TRect GetClipRect() const;
   TPoint GetPenPos() const { return penPos_; }
