@@ -103,6 +103,18 @@ void ModalLoop(CWnd& w, const bool& ended) {
   }
 }
 
+// A made modal window, marked modal while its loop turns: the result it was
+// ended with (IDCANCEL when it went another way), and the window gone.
+int RunModal(CWnd& w, bool& modal, const bool& ended, const int& result) {
+  modal = true;
+  w.Changed(plat::dfState);
+  if (!ended) ModalLoop(w, ended);
+  modal = false;
+  const int outcome = ended ? result : IDCANCEL;
+  if (w.IsWindowCreated()) w.DestroyWindow();
+  return outcome;
+}
+
 void CenterOn(CWnd& w, const CWnd* owner) {
   if (owner && owner->IsWindowVisible()) {
     w.Left = owner->Left + (owner->Width - w.Width) / 2;
@@ -282,13 +294,7 @@ INT_PTR CDialog::DoModal() {
   CWnd* owner = GetOwnerWnd();
   if (!owner) owner = AfxGetMainWnd();
   if (!CreateFromTemplate(owner)) return -1;
-  modal_ = true;
-  Changed(plat::dfState);
-  if (!ended_) ModalLoop(*this, ended_);
-  modal_ = false;
-  const int result = ended_ ? result_ : IDCANCEL;
-  if (IsWindowCreated()) DestroyWindow();
-  return result;
+  return RunModal(*this, modal_, ended_, result_);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
@@ -550,13 +556,7 @@ INT_PTR CPropertySheet::DoModal() {
     DestroyWindow();
     return -1;
   }
-  modal_ = true;
-  Changed(plat::dfState);
-  if (!ended_) ModalLoop(*this, ended_);
-  modal_ = false;
-  const int result = ended_ ? result_ : IDCANCEL;
-  if (IsWindowCreated()) DestroyWindow();
-  return result;
+  return RunModal(*this, modal_, ended_, result_);
 }
 
 void CPropertySheet::EndDialog(int result) {
