@@ -115,6 +115,22 @@ int RunModal(CWnd& w, bool& modal, const bool& ended, const int& result) {
   return outcome;
 }
 
+// A visible control of the parent, in the rectangle r of its client area.
+CREATESTRUCT ChildControl(CWnd* parent, const std::string& cls, const std::string& text, UINT id, DWORD style,
+                          const RECT& r) {
+  CREATESTRUCT cs;
+  cs.lpszClass = cls;
+  cs.lpszName = text;
+  cs.style = style | WS_CHILD | WS_VISIBLE;
+  cs.x = r.left;
+  cs.y = r.top;
+  cs.cx = r.Width();
+  cs.cy = r.Height();
+  cs.hwndParent = parent;
+  cs.id = id;
+  return cs;
+}
+
 void CenterOn(CWnd& w, const CWnd* owner) {
   if (owner && owner->IsWindowVisible()) {
     w.Left = owner->Left + (owner->Width - w.Width) / 2;
@@ -263,17 +279,8 @@ BOOL CDialog::CreateFromTemplate(CWnd* owner) {
     MapDialogRect(r);
     CWnd* control = MakeControl(item);
     CopyFont(*control->Font, tmpl.fontName, tmpl.pointSize);
-    CREATESTRUCT ccs;
-    ccs.lpszClass = item.windowClass;
-    ccs.lpszName = item.text;
-    ccs.style = item.style | WS_CHILD | WS_VISIBLE;
+    CREATESTRUCT ccs = ChildControl(this, item.windowClass, item.text, item.id, item.style, r);
     ccs.dwExStyle = item.exStyle;
-    ccs.x = r.left;
-    ccs.y = r.top;
-    ccs.cx = r.Width();
-    ccs.cy = r.Height();
-    ccs.hwndParent = this;
-    ccs.id = item.id;
     control->CreateEx(ccs);
   }
   if (!(tmpl.style & WS_CHILD)) CenterOn(*this, owner);
@@ -479,17 +486,7 @@ int CPropertySheet::OnCreate(CREATESTRUCT*) {
   auto make = [this](CWnd* w, const char* cls, const std::string& text, UINT id, DWORD style, int x, int y, int cx,
                      int cy) {
     w->Font->Assign(*Font);
-    CREATESTRUCT cs;
-    cs.lpszClass = cls;
-    cs.lpszName = text;
-    cs.style = style | WS_CHILD | WS_VISIBLE;
-    cs.x = x;
-    cs.y = y;
-    cs.cx = cx;
-    cs.cy = cy;
-    cs.hwndParent = this;
-    cs.id = id;
-    w->CreateEx(cs);
+    w->CreateEx(ChildControl(this, cls, text, id, style, RECT{x, y, x + cx, y + cy}));
   };
   auto* tab = new TemplateControl<CTabCtrl>;
   make(tab, WC_TABCONTROL, "", AFX_IDC_TAB_CONTROL, WS_TABSTOP, kSheetMargin, kSheetMargin, tabWidth, tabHeight);
