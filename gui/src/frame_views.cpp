@@ -101,9 +101,9 @@ class FrameView : public TypedView<FrameWidget> {
   void SyncEnabled(plat::Window&) override {}
 
   void SyncGeometry(plat::Window& w) override {
-    client_size_ = QSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    client_size_ = ToQtWindowSize(w.ClientWidth.Get(), w.ClientHeight.Get());
     ApplySize();
-    if (CanPlaceWindows()) Get()->move(w.Left, w.Top);
+    if (CanPlaceWindows()) Get()->move(ToQtWindowPosition(w.Left, w.Top));
   }
 
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {

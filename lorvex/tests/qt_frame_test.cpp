@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include <limits>
 #include <optional>
 
 #include "gui/frame_rendering.h"
@@ -165,6 +166,35 @@ TEST_F(ViewerWindow, TheListFillsTheViewAndShowsTheTraces) {
   plat::testing::Advance(plat::ListView::kRepaintIntervalMs);
   ASSERT_EQ(table->model()->rowCount(), 1);
   EXPECT_EQ(table->model()->data(table->model()->index(0, 3)).toString(), "hallo");
+}
+
+// On screen too: whatever geometry is stored, the window is shown and its
+// layout, with the window system's answers to it, comes to rest.
+TEST_F(ViewerWindow, NoStoredGeometryWedgesTheWindowOnScreen) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  const std::vector<int> cases[] = {
+      {200, 72, 50, 50}, {200, 0, 50, 50}, {-1, -1, 50, 50}, {kMax, kMax, kMax, kMax}, {kMin, kMin, kMin, kMin},
+      {kMax, kMax, kMin + 1, kMin + 1},
+  };
+  const char* names[] = {"SizeX", "SizeY", "PositionX", "PositionY"};
+  for (const std::vector<int>& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c));
+    TearDown();
+    for (int i = 0; i < 4; ++i) {
+      plat::Registry().WriteInteger("Software\\TRACE\\Lorvex\\General", names[i], static_cast<std::uint32_t>(c[i]));
+    }
+    SetUp();
+    int sizes = 0;
+    frame->AddMessageHandler([&sizes](plat::Window&, plat::Message& m) {
+      return m.msg == afx::WM_SIZE && ++sizes > 100;  // swallowed from then on: the layout ran away
+    });
+    for (int turn = 0; turn < 3; ++turn) {
+      plat::testing::Advance(100);
+      Turn();
+    }
+    EXPECT_LE(sizes, 20) << "the window's layout never came to rest";
+    EXPECT_TRUE(top->isVisible());
+  }
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ class CLorvexApp : public afx::CWinApp {
  private:
   void ReadSettings();
   void WriteSettings();
-  // Set once the settings were read: values never loaded are never written back.
+  // Set once the settings were read from the store: values never loaded, or
+  // loaded from a store that could not be read, are never written back.
   bool settingsLoaded_ = false;
 };
 
