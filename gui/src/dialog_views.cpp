@@ -86,9 +86,9 @@ class DialogWidget : public QWidget {
 
 // A dialog or sheet that is a window of its own; a page (a child dialog) is
 // shown like any child window.
-class DialogView : public WindowView {
+class DialogView : public TopLevelView {
  public:
-  DialogView(QtBackend& b, Component& c) : WindowView(b, c, MakeWidget(b, c)) {}
+  DialogView(QtBackend& b, Component& c) : TopLevelView(b, c, MakeWidget(b, c)) {}
 
   // A dialog object may be shown before its window is made (a sheet's page
   // exists from the start, its window from when it is first shown): once it
@@ -112,52 +112,43 @@ class DialogView : public WindowView {
     if (w.Style & afx::WS_CHILD) return new QWidget;
     return new DialogWidget(b, c.Id());
   }
-  bool TopLevel() const { return dynamic_cast<DialogWidget*>(widget_.data()) != nullptr; }
+  bool TopLevel() const override { return dynamic_cast<DialogWidget*>(widget_.data()) != nullptr; }
   DialogWidget* Top() const { return dynamic_cast<DialogWidget*>(widget_.data()); }
 
  public:
   QWidget* ChildContainer() const override { return Top() ? Top()->client : Widget(); }
 
  protected:
-
-  void Place(plat::Window& w) override {
-    if (TopLevel()) {
-      placed_ = true;
-      return;
-    }
-    WindowView::Place(w);
+  // The client size, or with a painted caption the whole window.
+  QSize TopLevelSize(plat::Window& w) const override {
+    const QSize client(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    DialogWidget* top = Top();
+    return top && top->caption->On() ? client + top->caption->FrameDelta() : client;
+  }
+  void SyncGeometry(plat::Window& w) override {
+    if (DialogWidget* top = Top()) top->caption->Sync(static_cast<afx::CWnd&>(w));
+    TopLevelView::SyncGeometry(w);
+    PlaceClient(w);
+  }
+  // The controls inside the painted frame, or over the whole widget.
+  void PlaceClient(plat::Window& w) {
+    DialogWidget* top = Top();
+    if (!top) return;
+    const QSize client(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    top->client->setGeometry(top->caption->On() ? top->caption->ClientArea() : QRect(QPoint(0, 0), client));
   }
   // A modal window keeps its own input; the others are blocked by Qt's modality.
   void SyncEnabled(plat::Window& w) override {
     if (!TopLevel()) WindowView::SyncEnabled(w);
   }
 
-  void SyncGeometry(plat::Window& w) override {
-    if (!TopLevel()) {
-      WindowView::SyncGeometry(w);
-      return;
-    }
-    ApplyFrame(static_cast<afx::CWnd&>(w));
-    if (QGuiApplication::platformName() != "wayland") widget_->move(w.Left, w.Top);
-  }
-
-  // The client size, or with a painted caption the whole window with the
-  // controls inside its frame.
-  void ApplyFrame(afx::CWnd& w) {
-    DialogWidget* top = Top();
-    const QSize client(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
-    if (top->caption->Sync(w)) {
-      top->setFixedSize(client + top->caption->FrameDelta());
-      top->client->setGeometry(top->caption->ClientArea());
-    } else {
-      top->setFixedSize(client);
-      top->client->setGeometry(0, 0, client.width(), client.height());
-    }
-  }
-
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {
     if (!TopLevel()) return;
-    if (flags & (dfCreated | dfAppearance | dfContent | dfState | dfGeometry)) ApplyFrame(static_cast<afx::CWnd&>(w));
+    if (flags & (dfCreated | dfAppearance | dfContent | dfState | dfGeometry)) {
+      Top()->caption->Sync(static_cast<afx::CWnd&>(w));
+      widget_->setFixedSize(TopLevelSize(w));
+      PlaceClient(w);
+    }
     if (flags & (dfCreated | dfText)) {
       widget_->setWindowTitle(ToQString(w.Text));
       widget_->setObjectName(QString::fromLatin1(w.ClassName()));

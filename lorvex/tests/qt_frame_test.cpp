@@ -15,31 +15,19 @@
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
 #include "platform/afx/atom.h"
-#include "qt_support.h"
-#include "temp_dir.h"
+#include "qt_viewer.h"
 
 namespace {
 
-using QtFixture = gui::testing::QtFrameFixture;
-
-class ViewerWindow : public QtFixture {
+class ViewerWindow : public QtViewer {
  protected:
-  ViewerWindow() { gui::UseFrameRenderings(); }
   void SetUp() override {
-    app.emplace();
-    app->SetCommandLine({"lorvex", "/Automation"});  // no splash in the way
-    ASSERT_TRUE(app->InitInstance());
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    ASSERT_TRUE(frame);
+    QtViewer::SetUp();
+    if (HasFatalFailure()) return;
     top = WidgetOf(frame);
     ASSERT_TRUE(top);
     bar = top->findChild<QMenuBar*>();
     ASSERT_TRUE(bar);
-  }
-  void TearDown() override {
-    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
-    app->ExitInstance();
-    app.reset();
   }
   // A menu's items, a separator as "-".
   std::vector<QString> Items(QMenu* menu) {
@@ -68,13 +56,6 @@ class ViewerWindow : public QtFixture {
     Flush();
   }
 
-  test_support::TempDir dir;
-  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
-  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
-  std::optional<CLorvexApp> app;
-  CMainFrame* frame = nullptr;
   QWidget* top = nullptr;
   QMenuBar* bar = nullptr;
 };

@@ -14,6 +14,7 @@
 
 #include "config_test_support.h"
 #include "list_reads.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -102,16 +103,7 @@ std::string LineEndsName(const ::testing::TestParamInfo<const char*>& info) {
   return ends == "\r\n" ? "CRLF" : ends == "\r" ? "CR" : "LF";
 }
 
-// ASCII text as UTF-16LE with its byte-order mark, as the Windows profile
-// functions write a file that is Unicode.
-std::string Utf16(const std::string& ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
+using test_support::Utf16;
 
 // ---------------------------------------------------------------- export
 // A file last written on this system or on another: read either way, written
