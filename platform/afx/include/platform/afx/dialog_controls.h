@@ -67,7 +67,7 @@ constexpr UINT WM_CTLCOLOR = 0x0019, WM_SETCURSOR = 0x0020, WM_SETFONT = 0x0030,
 // A message the parent hands back to the control it is about ("reflected").
 constexpr UINT WM_REFLECT_BASE = 0xBC00;
 constexpr UINT CTLCOLOR_STATIC = 6;
-constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTCLIENT = 1, HTCAPTION = 2, HTMENU = 5;
 constexpr std::uint16_t VK_SPACE = 0x20;
 
 inline WPARAM MakeWParam(UINT low, UINT high) { return static_cast<WPARAM>((high & 0xFFFF) << 16 | (low & 0xFFFF)); }
