@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 
+#include "demo_person.h"
 #include "gui/backend_choice.h"
 #include "kestrum/app/about.h"
 #include "kestrum/app/debug_window.h"
@@ -53,14 +54,12 @@ constexpr int kActivationSteps = 40;
 // The same for each later step that waits for the master or the poll threads.
 constexpr int kWaitSteps = 40;
 
-class DemoPerson {
+class DemoPerson : public demo::Outcomes {
  public:
   explicit DemoPerson(std::string folder) : folder_(std::move(folder)), timer_([this] { Step(); }) {
     timer_.SetInterval(kStepMs);
     timer_.SetEnabled(true);
   }
-
-  bool failed() const { return failed_; }
 
  private:
   enum class Stage {
@@ -283,33 +282,16 @@ class DemoPerson {
 
   void Shot(plat::Window& window, const std::string& step) {
     const std::string path = folder_ + "/kestrum-" + step + ".png";
-    if (gui::SaveScreenshot(window, path)) {
-      std::printf("%s\n", path.c_str());
-      std::fflush(stdout);
-    } else {
-      Fail("could not write " + path);
-    }
+    Picture(gui::SaveScreenshot(window, path), path, "could not write " + path);
   }
 
   // The whole screen, as a person sees it: which window lies on top, and what
   // a window's mask lets through.
   void ShotOfTheScreen(const std::string& step) {
     const std::string path = folder_ + "/kestrum-" + step + ".png";
-    if (gui::SaveScreenPicture(path)) {
-      std::printf("%s\n", path.c_str());
-      std::fflush(stdout);
-    } else {
-      Fail("could not write a picture of the screen to " + path);
-    }
+    Picture(gui::SaveScreenPicture(path), path, "could not write a picture of the screen to " + path);
   }
 
-  void Do(const std::string& why_not) {
-    if (!why_not.empty()) Fail(why_not);
-  }
-  void Fail(const std::string& why) {
-    std::fprintf(stderr, "demo: %s\n", why.c_str());
-    failed_ = true;
-  }
 
   std::string folder_;
   plat::Timer timer_;
@@ -321,7 +303,6 @@ class DemoPerson {
   bool waitShot_ = false;
   int dragged_ = 0;       // searched-device nodes looked at so far
   std::string lastWaitText_;
-  bool failed_ = false;
 };
 
 }  // namespace

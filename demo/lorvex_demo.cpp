@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <string>
 
+#include "demo_person.h"
 #include "gui/backend_choice.h"
 #include "gui/frame_rendering.h"
 #include "lorvex/dlg_info.h"
@@ -47,7 +48,7 @@ constexpr unsigned kStepMs = 400;
 // The colour channel 2 gets: orange.
 constexpr std::uint32_t kNewColour = 0x0080FF;
 
-class DemoPerson {
+class DemoPerson : public demo::Outcomes {
  public:
   explicit DemoPerson(std::string folder)
       : folder_(std::move(folder)), timer_([this] { Step(); }), splashTimer_([this] { SplashShot(); }) {
@@ -57,7 +58,6 @@ class DemoPerson {
     splashTimer_.SetInterval(50);
     splashTimer_.SetEnabled(true);
   }
-  bool failed() const { return failed_; }
 
  private:
   enum class Stage {
@@ -205,19 +205,7 @@ class DemoPerson {
   std::string Path(const std::string& step) const { return folder_ + "/lorvex-demo-" + step + ".png"; }
   void Shot(const std::string& step) {
     const std::string path = Path(step);
-    if (gui::SaveScreenPicture(path)) {
-      std::printf("%s\n", path.c_str());
-      std::fflush(stdout);
-    } else {
-      Fail("could not write " + path);
-    }
-  }
-  void Do(const std::string& why_not) {
-    if (!why_not.empty()) Fail(why_not);
-  }
-  void Fail(const std::string& why) {
-    std::fprintf(stderr, "demo: %s\n", why.c_str());
-    failed_ = true;
+    Picture(gui::SaveScreenPicture(path), path, "could not write " + path);
   }
 
   std::string folder_;
@@ -225,7 +213,6 @@ class DemoPerson {
   plat::Timer splashTimer_;
   Stage stage_ = Stage::Start;
   bool inside_ = false;
-  bool failed_ = false;
 };
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "convert.h"
 
+#include <QWidget>
+
+#include <algorithm>
 #include <cctype>
 
 namespace gui {
@@ -153,6 +156,14 @@ QString WithoutMnemonic(const std::string& caption) {
     out += caption[i];
   }
   return ToQString(out);
+}
+
+QSize ToQtWindowSize(int width, int height) {
+  return QSize(std::clamp(width, 0, QWIDGETSIZE_MAX), std::clamp(height, 0, QWIDGETSIZE_MAX));
+}
+
+QPoint ToQtWindowPosition(int left, int top) {
+  return QPoint(std::clamp(left, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), std::clamp(top, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 }  // namespace gui

@@ -3,6 +3,8 @@
 // cursors, shortcuts, file-dialog filters and texts.
 
 #include <QColor>
+#include <QPoint>
+#include <QSize>
 #include <QCursor>
 #include <QFont>
 #include <QKeySequence>
@@ -22,6 +24,12 @@ QColor ToQColor(plat::TColor c);
 plat::TColor FromQColor(const QColor& c);
 // Whether the colour paints anything (clNone does not).
 bool Paints(plat::TColor c);
+
+// A top-level window's client size and position as Qt can hold them: the
+// core keeps whatever a program stored (any 32-bit value), Qt's rectangles
+// overflow near the ends of the range and no window system goes that far.
+QSize ToQtWindowSize(int width, int height);
+QPoint ToQtWindowPosition(int left, int top);
 
 QString ToQString(const std::string& s);
 std::string FromQString(const QString& s);

@@ -80,9 +80,9 @@ class DialogWidget : public QWidget {
 
 // A dialog or sheet that is a window of its own; a page (a child dialog) is
 // shown like any child window.
-class DialogView : public WindowView {
+class DialogView : public TopLevelView {
  public:
-  DialogView(QtBackend& b, Component& c) : WindowView(b, c, MakeWidget(b, c)) {}
+  DialogView(QtBackend& b, Component& c) : TopLevelView(b, c, MakeWidget(b, c)) {}
 
   // A dialog object may be shown before its window is made (a sheet's page
   // exists from the start, its window from when it is first shown): once it
@@ -106,27 +106,13 @@ class DialogView : public WindowView {
     if (w.Style & afx::WS_CHILD) return new QWidget;
     return new DialogWidget(b, c.Id());
   }
-  bool TopLevel() const { return dynamic_cast<DialogWidget*>(widget_.data()) != nullptr; }
-
-  void Place(plat::Window& w) override {
-    if (TopLevel()) {
-      placed_ = true;
-      return;
-    }
-    WindowView::Place(w);
+  bool TopLevel() const override { return dynamic_cast<DialogWidget*>(widget_.data()) != nullptr; }
+  QSize TopLevelSize(plat::Window& w) const override {
+    return QSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
   }
   // A modal window keeps its own input; the others are blocked by Qt's modality.
   void SyncEnabled(plat::Window& w) override {
     if (!TopLevel()) WindowView::SyncEnabled(w);
-  }
-
-  void SyncGeometry(plat::Window& w) override {
-    if (!TopLevel()) {
-      WindowView::SyncGeometry(w);
-      return;
-    }
-    widget_->setFixedSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
-    if (QGuiApplication::platformName() != "wayland") widget_->move(w.Left, w.Top);
   }
 
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {

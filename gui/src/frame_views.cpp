@@ -53,8 +53,6 @@ class FrameWidget : public QWidget {
   }
 };
 
-bool CanPlaceWindows() { return QGuiApplication::platformName() != "wayland"; }
-
 // An accelerator's key as Qt names it; empty for a key Qt has no name for.
 QKeySequence AcceleratorKeys(const afx::AccelEntry& a) {
   int key = 0;
@@ -106,9 +104,9 @@ class FrameView : public TypedView<FrameWidget> {
   void SyncEnabled(plat::Window&) override {}
 
   void SyncGeometry(plat::Window& w) override {
-    client_size_ = QSize(std::max(0, w.ClientWidth.Get()), std::max(0, w.ClientHeight.Get()));
+    client_size_ = ToQtWindowSize(w.ClientWidth.Get(), w.ClientHeight.Get());
     ApplySize();
-    if (CanPlaceWindows()) Get()->move(w.Left, w.Top);
+    if (CanPlaceWindows()) Get()->move(ToQtWindowPosition(w.Left, w.Top));
   }
 
   void SyncOwn(plat::Window& w, std::uint32_t flags) override {
@@ -429,27 +427,15 @@ class PaintedWidget : public QWidget {
   std::uint64_t id_;
 };
 
-class PaintedView : public WindowView {
+class PaintedView : public TopLevelView {
  public:
   PaintedView(QtBackend& b, Component& c)
-      : WindowView(b, c, new PaintedWidget(b, c.Id(), !(static_cast<plat::Window&>(c).Style & afx::WS_CHILD))) {}
+      : TopLevelView(b, c, new PaintedWidget(b, c.Id(), !(static_cast<plat::Window&>(c).Style & afx::WS_CHILD))) {}
 
  protected:
-  bool TopLevel() const { return widget_ && widget_->isWindow(); }
-  void Place(plat::Window& w) override {
-    if (TopLevel()) {
-      placed_ = true;
-      return;
-    }
-    WindowView::Place(w);
-  }
-  void SyncGeometry(plat::Window& w) override {
-    if (!TopLevel()) {
-      WindowView::SyncGeometry(w);
-      return;
-    }
-    widget_->setFixedSize(std::max(0, w.Width.Get()), std::max(0, w.Height.Get()));
-    if (CanPlaceWindows()) widget_->move(w.Left, w.Top);
+  bool TopLevel() const override { return widget_ && widget_->isWindow(); }
+  QSize TopLevelSize(plat::Window& w) const override {
+    return QSize(std::max(0, w.Width.Get()), std::max(0, w.Height.Get()));
   }
   void SyncOwn(plat::Window&, std::uint32_t flags) override {
     if (flags & (dfContent | dfAppearance)) widget_->update();

@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -83,7 +82,6 @@ class QtBackend : public plat::Backend {
   std::function<void(QWidget* dialog)> dialogShown;
 
  private:
-  class Waker;
   class InputGate;
   void SyncNotifiers(const std::vector<int>& fds);
   void RefreshMenus();
@@ -99,9 +97,10 @@ class QtBackend : public plat::Backend {
   plat::Application& app_;
   std::unique_ptr<QApplication> ownApp_;
   plat::TextMeasurer previousMeasurer_;
-  std::unique_ptr<Waker> waker_;
+  std::unique_ptr<QObject> relay_;  // runs a person's action once mirroring is done
   std::unique_ptr<InputGate> gate_;
-  std::atomic<bool> wakePending_{false};
+  int wakeFd_ = -1;
+  std::unique_ptr<QSocketNotifier> wakeNotifier_;
   std::unique_ptr<QTimer> deadline_;
   std::map<int, std::unique_ptr<QSocketNotifier>> notifiers_;
   std::vector<int> ready_;

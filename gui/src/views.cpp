@@ -1086,12 +1086,12 @@ class FormView : public TypedView<FormWidget> {
   void SyncGeometry(plat::Window& w) override {
     auto& f = static_cast<vcl::TForm&>(w);
     FormWidget* q = Get();
-    clientSize_ = QSize(std::max(0, f.ClientWidth.Get()), std::max(0, f.ClientHeight.Get()));
+    clientSize_ = ToQtWindowSize(f.ClientWidth.Get(), f.ClientHeight.Get());
     const vcl::TFormBorderStyle bs = f.BorderStyle;
     sizeable_ = bs == vcl::bsSizeable || bs == vcl::bsSizeToolWin;
     ApplySize();
     // A Wayland compositor places windows itself; the core keeps its position.
-    if (QGuiApplication::platformName() != "wayland") q->move(f.Left, f.Top);
+    if (QGuiApplication::platformName() != "wayland") q->move(ToQtWindowPosition(f.Left, f.Top));
   }
 
   // The client area has the core's size; the menu bar comes on top of it.

@@ -3,6 +3,7 @@
 // component from Qt, the base view of a window (its place, geometry, colours,
 // font, enabled state and visibility) and the entries of the rendering table.
 
+#include <QGuiApplication>
 #include <QPalette>
 #include <QPointer>
 #include <QWidget>
@@ -147,6 +148,37 @@ class WindowView : public View {
 
   QPointer<QWidget> widget_;
   bool placed_ = false;
+};
+
+// Wayland leaves the place of a program's windows to the compositor.
+inline bool CanPlaceWindows() { return QGuiApplication::platformName() != "wayland"; }
+
+// A window that may be one of its own on the desktop, not in a parent: then
+// the window manager places it, it takes the size given, and it stands where
+// the core has it wherever a program may place its windows.
+class TopLevelView : public WindowView {
+ public:
+  using WindowView::WindowView;
+
+ protected:
+  virtual bool TopLevel() const = 0;
+  virtual QSize TopLevelSize(plat::Window& w) const = 0;
+
+  void Place(plat::Window& w) override {
+    if (TopLevel()) {
+      placed_ = true;
+      return;
+    }
+    WindowView::Place(w);
+  }
+  void SyncGeometry(plat::Window& w) override {
+    if (!TopLevel()) {
+      WindowView::SyncGeometry(w);
+      return;
+    }
+    widget_->setFixedSize(TopLevelSize(w));
+    if (CanPlaceWindows()) widget_->move(w.Left, w.Top);
+  }
 };
 
 template <class W>

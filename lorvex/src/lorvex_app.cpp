@@ -1,11 +1,14 @@
 #include "lorvex/lorvex_app.h"
 
+#include <cstdio>
+
 #include "lorvex/dlg_info.h"
 #include "lorvex/logo_wnd.h"
 #include "lorvex/lorvex_doc.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
 #include "lorvex/version_info.h"
+#include "platform/file_io.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
 
@@ -103,6 +106,8 @@ int CLorvexApp::ExitInstance() {
 }
 
 void CLorvexApp::ReadSettings() {
+  // One read of the store for all of them.
+  BeginProfileBatch();
   for (const IntSetting& s : kGeneralAndOptions) {
     this->*s.member = static_cast<int>(GetProfileInt(s.section, s.name, s.defaultValue));
   }
@@ -113,7 +118,15 @@ void CLorvexApp::ReadSettings() {
     ch.File = GetProfileString(kIds, plat::Format("ID%dFile", n), kDefaultTraceFile);
     ch.Visible = static_cast<int>(GetProfileInt(kIds, plat::Format("ID%dVisible", n), 1));
   }
-  settingsLoaded_ = true;
+  const int error = ProfileBatchReadError();
+  CommitProfileBatch();
+  // A store that cannot be read (a FIFO, a directory, no permission) is not
+  // this run's to replace: the run goes on with the defaults and saves nothing.
+  settingsLoaded_ = error == 0;
+  if (error != 0) {
+    std::fprintf(stderr, "Lorvex: the settings in %s cannot be read: %s; the defaults are used and nothing is saved\n",
+                 plat::Registry().FilePath().c_str(), plat::ErrorText(error).c_str());
+  }
 }
 
 void CLorvexApp::WriteSettings() {

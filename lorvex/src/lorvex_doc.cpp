@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_view.h"
@@ -20,7 +23,7 @@ namespace {
 bool ChannelInRange(std::int32_t id) { return id >= 1 && id <= kTraceChannels; }
 
 // Writes all of text; false on any failure.
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, std::string_view text) {
   std::size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -62,6 +65,11 @@ const afx::DispatchMap* CLorvexDoc::GetDispatchMap() const {
 
 afx::BOOL CLorvexDoc::Trace(std::int32_t id, const std::string& process, const std::string& date,
                             const std::string& time, const std::string& text) {
+  return TraceRecord(id, process, date, time, text);
+}
+
+afx::BOOL CLorvexDoc::TraceRecord(std::int32_t id, std::string_view process, std::string_view date,
+                                  std::string_view time, std::string_view text) {
   CLorvexApp* app = LorvexApp();
   afx::POSITION pos = GetFirstViewPosition();
   if (!app || !pos) return afx::TRUE;
@@ -71,11 +79,12 @@ afx::BOOL CLorvexDoc::Trace(std::int32_t id, const std::string& process, const s
   const TraceIdSettings& channel = app->Channel(id);
 
   if (app->Stopped == 0 && (channel.Medium & kMediumWindow)) {
-    app->TraceEntries.push_back(std::make_unique<CTraceEntry>(id, process, date, time, text));
+    app->TraceEntries.Append(id, process, date, time, text);
     if (channel.Visible) {
       const int row = list->GetItemCount();
       app->RowMap[static_cast<unsigned>(row)] = static_cast<unsigned>(app->TraceEntries.size() - 1);
-      FillTraceRow(*list, row, *app->TraceEntries.back(), *app);
+      // The row's cells come from the entry; without a shown column there is no row.
+      if (AnyColumnShown(*app)) list->AppendItem();
       list->EnsureVisible(row, true);
     }
     list->RepaintList();
@@ -123,13 +132,12 @@ afx::BOOL CLorvexDoc::SaveModified() { return afx::TRUE; }
 
 afx::BOOL CLorvexDoc::OnSaveDocument(const std::string& path) {
   const CLorvexApp* app = LorvexApp();
-  const std::string content = app ? SavedTraceList(*app) : std::string();
   int error = 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
     error = errno;
   } else {
-    if (!WriteAll(fd, content)) error = errno;
+    if (app) error = WriteTraceList(*app, fd);
     if (::close(fd) != 0 && error == 0) error = errno;
   }
   if (error != 0) {
@@ -156,12 +164,12 @@ TraceFileLocation MapTraceFilePath(const std::string& stored) {
   return {rest < path.size() ? drive + "/" + path.substr(rest) : drive, drive};
 }
 
-std::string BuildTraceFileLine(const CLorvexApp& app, const std::string& process, const std::string& date,
-                               const std::string& time, const std::string& text) {
+std::string BuildTraceFileLine(const CLorvexApp& app, std::string_view process, std::string_view date,
+                               std::string_view time, std::string_view text) {
   std::string line;
   const struct {
     int flag;
-    const std::string& text;
+    std::string_view text;
   } columns[] = {{app.Name, process}, {app.Datum, date}, {app.Uhrzeit, time}, {app.Ausgabewert, text}};
   for (const auto& c : columns) {
     if (!c.flag) continue;
@@ -197,12 +205,51 @@ bool AppendTraceLine(const std::string& stored, const std::string& line) {
   return written;
 }
 
+namespace {
+
+// Goes through the saved list's lines in order, each as its pieces.
+template <typename Sink>
+void ForEachSavedLine(const CLorvexApp& app, Sink&& sink) {
+  for (const CTraceEntry entry : app.TraceEntries) {
+    if (entry.id < 1 || entry.id > kTraceChannels || !app.IdSettings[entry.id - 1].Visible) continue;
+    const std::string_view pieces[] = {entry.process, "\t", entry.date, "\t", entry.time, "\t", entry.text, "\r\n"};
+    if (!sink(pieces)) return;
+  }
+}
+
+}  // namespace
+
 std::string SavedTraceList(const CLorvexApp& app) {
   std::string out;
-  for (const auto& entry : app.TraceEntries) {
-    if (entry->id < 1 || entry->id > kTraceChannels || !app.IdSettings[entry->id - 1].Visible) continue;
-    out += plat::Format("%s\t%s\t%s\t%s", entry->process, entry->date, entry->time, entry->text);
-    out += "\r\n";
-  }
+  ForEachSavedLine(app, [&](const auto& pieces) {
+    for (std::string_view p : pieces) out += p;
+    return true;
+  });
   return out;
+}
+
+int WriteTraceList(const CLorvexApp& app, int fd) {
+  constexpr std::size_t kBuffer = 256 * 1024;
+  std::unique_ptr<char[]> buffer(new char[kBuffer]);
+  std::size_t used = 0;
+  int error = 0;
+  auto flush = [&] {
+    if (used != 0 && !WriteAll(fd, std::string_view(buffer.get(), used))) error = errno ? errno : EIO;
+    used = 0;
+    return error == 0;
+  };
+  ForEachSavedLine(app, [&](const auto& pieces) {
+    for (std::string_view p : pieces) {
+      while (!p.empty()) {
+        if (used == kBuffer && !flush()) return false;
+        const std::size_t n = std::min(p.size(), kBuffer - used);
+        std::memcpy(buffer.get() + used, p.data(), n);
+        used += n;
+        p.remove_prefix(n);
+      }
+    }
+    return true;
+  });
+  if (error == 0) flush();
+  return error;
 }

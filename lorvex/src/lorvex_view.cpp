@@ -32,33 +32,55 @@ constexpr const char* kFieldSeparator = "#~";
 // wParam carries a signed 32-bit channel.
 std::int32_t Channel(afx::WPARAM wParam) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam)); }
 
-// The atom's name as a 255-character buffer yields it (at most 254
-// characters); nothing when the atom cannot be read.
-std::optional<std::string> AtomText(afx::LPARAM lParam) {
+// What a text set in place of an atom holds while it is handed over.
+const std::string_view* g_inPlace = nullptr;
+
+// The text lParam stands for: the atom's name as a 255-character buffer
+// yields it (at most 254 characters), read into buffer, or a text handed
+// over in place; nothing when the atom cannot be read.
+std::optional<std::string_view> MessageText(afx::LPARAM lParam, char (&buffer)[255]) {
+  if (lParam == kInPlaceText && g_inPlace) return g_inPlace->substr(0, sizeof buffer - 1);
   if (lParam <= 0 || lParam > 0xFFFF) return std::nullopt;
-  char name[255];
-  const afx::UINT n = afx::GlobalGetAtomNameA(static_cast<afx::ATOM>(lParam), name, sizeof name);
+  const afx::UINT n = afx::GlobalGetAtomNameA(static_cast<afx::ATOM>(lParam), buffer, sizeof buffer);
   if (n == 0) return std::nullopt;
-  return std::string(name, n);
+  return std::string_view(buffer, n);
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------- rows
-void FillTraceRow(ITraceListView& list, int row, const CTraceEntry& entry, const CLorvexApp& app) {
+std::string_view TraceCell(const CTraceEntry& entry, const CLorvexApp& app, int column) {
   const struct {
     int flag;
-    const std::string& text;
+    std::string_view text;
   } columns[] = {{app.Name, entry.process}, {app.Datum, entry.date}, {app.Uhrzeit, entry.time},
                  {app.Ausgabewert, entry.text}};
-  int column = 0;
-  int index = row;
+  int shown = 0;
   for (const auto& c : columns) {
     if (!c.flag) continue;
-    if (column == 0) index = list.InsertItem(row, c.text);
-    else list.SetItemText(index, column, c.text);
-    ++column;
+    if (shown++ == column) return c.text;
   }
+  return {};
+}
+
+bool AnyColumnShown(const CLorvexApp& app) { return app.Name || app.Datum || app.Uhrzeit || app.Ausgabewert; }
+
+InPlaceText::InPlaceText(std::string_view text) : text_(text), outer_(g_inPlace) { g_inPlace = &text_; }
+InPlaceText::~InPlaceText() { g_inPlace = outer_; }
+
+std::array<std::string_view, 4> SplitRecord(std::string_view record) {
+  std::array<std::string_view, 4> fields;
+  for (std::string_view& field : fields) {
+    if (record.empty()) break;
+    const std::size_t p = record.find(kFieldSeparator);
+    if (p == std::string_view::npos) {
+      field = record;
+      break;
+    }
+    field = record.substr(0, p);
+    record.remove_prefix(p + 2);
+  }
+  return fields;
 }
 
 std::vector<std::string> SplitString(const std::string& text, const std::string& separator) {
@@ -81,9 +103,8 @@ std::vector<std::string> SplitString(const std::string& text, const std::string&
 }
 
 TraceRecordFields SplitTraceRecord(const std::string& record) {
-  std::vector<std::string> fields = SplitString(record, kFieldSeparator);
-  fields.resize(4);
-  return {std::move(fields[0]), std::move(fields[1]), std::move(fields[2]), std::move(fields[3])};
+  const std::array<std::string_view, 4> f = SplitRecord(record);
+  return {std::string(f[0]), std::string(f[1]), std::string(f[2]), std::string(f[3])};
 }
 
 // ---------------------------------------------------------------- the view
@@ -123,6 +144,15 @@ afx::BOOL CLorvexView::Create(const std::string& className, const std::string&, 
   }
   afx::CListCtrl& list = GetListCtrl();
   list.SetExtendedStyle(list.GetExtendedStyle() | afx::LVS_EX_GRIDLINES | afx::LVS_EX_HEADERDRAGDROP);
+  // A virtual list: the cells are the kept traces' texts, read as painted.
+  list.Style = list.Style | plat::LVS_OWNERDATA;
+  list.OnGetItemText = [](int row, int column) -> std::string_view {
+    const CLorvexApp* app = LorvexApp();
+    if (!app || row < 0) return {};
+    const std::uint32_t entry = app->RowMap.Find(static_cast<std::size_t>(row));
+    if (entry >= app->TraceEntries.size()) return {};
+    return TraceCell(app->TraceEntries[entry], *app, column);
+  };
   InsertColumns();
   return afx::TRUE;
 }
@@ -142,23 +172,27 @@ void CLorvexView::InsertColumns() {
 void CLorvexView::FillList() {
   CLorvexApp* app = LorvexApp();
   if (!app) return;
-  GetListCtrl().DeleteAllItems();
+  afx::CListCtrl& list = GetListCtrl();
+  list.DeleteAllItems();
   app->RowMap.clear();
+  int rows = 0;
+  const bool cells = AnyColumnShown(*app);
   for (std::size_t i = 0; i < app->TraceEntries.size(); ++i) {
-    const CTraceEntry& entry = *app->TraceEntries[i];
-    if (entry.id < 1 || entry.id > kTraceChannels || !app->Channel(entry.id).Visible) continue;
-    const int row = GetItemCount();
-    app->RowMap[static_cast<unsigned>(row)] = static_cast<unsigned>(i);
-    // The cells show the kept texts whole: a text longer than the classic
-    // 256-byte cell buffer is neither cut nor written past it.
-    FillTraceRow(*this, row, entry, *app);
+    const int id = app->TraceEntries[i].id;
+    if (id < 1 || id > kTraceChannels || !app->Channel(id).Visible) continue;
+    app->RowMap[static_cast<unsigned>(rows)] = static_cast<unsigned>(i);
+    // Without a column no row is inserted; the next one maps to the same row.
+    if (cells) ++rows;
   }
+  list.SetItemCount(rows);
 }
 
 int CLorvexView::GetItemCount() const { return GetListCtrl().GetItemCount(); }
-int CLorvexView::InsertItem(int row, const std::string& text) { return GetListCtrl().InsertItem(row, text); }
-bool CLorvexView::SetItemText(int row, int subItem, const std::string& text) {
-  return GetListCtrl().SetItemText(row, subItem, text);
+int CLorvexView::AppendItem() {
+  afx::CListCtrl& list = GetListCtrl();
+  const int row = list.GetItemCount();
+  list.SetItemCount(row + 1);
+  return row;
 }
 bool CLorvexView::EnsureVisible(int row, bool partialOk) { return GetListCtrl().EnsureVisible(row, partialOk); }
 void CLorvexView::RepaintList() { UpdateWindow(); }
@@ -249,9 +283,9 @@ void CLorvexView::OnCustomDraw(afx::NMHDR* notification, afx::LRESULT* result) {
       const CLorvexApp* app = LorvexApp();
       if (!app) break;
       // A row that maps to no kept trace keeps the list's colours.
-      auto it = app->RowMap.find(static_cast<unsigned>(cd->nmcd.dwItemSpec));
-      if (it == app->RowMap.end() || it->second >= app->TraceEntries.size()) break;
-      const int id = app->TraceEntries[it->second]->id;
+      const std::uint32_t entry = app->RowMap.Find(static_cast<std::size_t>(cd->nmcd.dwItemSpec));
+      if (entry >= app->TraceEntries.size()) break;
+      const int id = app->TraceEntries[entry].id;
       if (id < 1 || id > kTraceChannels) break;
       cd->clrText = app->IdSettings[id - 1].Color;
       cd->clrTextBk = afx::GetSysColor(afx::COLOR_WINDOW);
@@ -265,11 +299,14 @@ void CLorvexView::OnCustomDraw(afx::NMHDR* notification, afx::LRESULT* result) {
 // ---------------------------------------------------------------- trace messages
 afx::LRESULT CLorvexView::OnTraceString(afx::WPARAM channel, afx::LPARAM atom) {
   CLorvexDoc* doc = Document();
-  const std::optional<std::string> record = AtomText(atom);
+  char buffer[255];
+  const std::optional<std::string_view> record = MessageText(atom, buffer);
   // An atom that cannot be read has no record in it: nothing is filed.
   if (!doc || !record) return 1;
-  const TraceRecordFields f = SplitTraceRecord(*record);
-  return doc->Trace(Channel(channel), f.process, f.date, f.time, f.text);
+  // Fields after the fourth are dropped (text holding "#~" loses the rest);
+  // missing ones are empty, so a short record is still filed whole.
+  const std::array<std::string_view, 4> f = SplitRecord(*record);
+  return doc->TraceRecord(Channel(channel), f[0], f[1], f[2], f[3]);
 }
 
 afx::LRESULT CLorvexView::OnTraceSetColor(afx::WPARAM channel, afx::LPARAM color) {
@@ -284,10 +321,11 @@ afx::LRESULT CLorvexView::OnTraceSetDevice(afx::WPARAM channel, afx::LPARAM medi
 
 afx::LRESULT CLorvexView::OnTraceSetFileName(afx::WPARAM channel, afx::LPARAM atom) {
   CLorvexDoc* doc = Document();
-  const std::optional<std::string> file = AtomText(atom);
+  char buffer[255];
+  const std::optional<std::string_view> file = MessageText(atom, buffer);
   // Without a readable name the channel keeps its file.
   if (!doc || !file) return 1;
-  return doc->SetIDFileName(Channel(channel), *file);
+  return doc->SetIDFileName(Channel(channel), std::string(*file));
 }
 
 afx::LRESULT CLorvexView::OnTraceStart(afx::WPARAM, afx::LPARAM) {

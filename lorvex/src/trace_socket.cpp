@@ -3,7 +3,10 @@
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
 #include "platform/afx/app.h"
-#include "platform/afx/atom.h"
+#include <array>
+#include <cstdio>
+
+#include <string>
 
 CTraceSocket::~CTraceSocket() { Close(); }
 
@@ -23,12 +26,30 @@ void CTraceSocket::Open(bool tellThePerson) {
     return;
   }
   receiver_ = std::move(opened.receiver);
+  receiver_->OnLoss = [this](const plat::ipc::LossReport& r) { TellLoss(r); };
   if (plat::Application* loop = plat::Application::Current()) {
     watch_ = loop->AddFdWatch(receiver_->fd(), [this] { Drain(); });
   }
 }
 
+void CTraceSocket::TellLoss(const plat::ipc::LossReport& r) {
+  using std::to_string;
+  std::string line;
+  if (r.pid != 0) {
+    line = "lorvex: " + to_string(r.atSender + r.withoutViewer) + " trace records of process " + to_string(r.pid) +
+           " never arrived: " + to_string(r.atSender) + " dropped by the client, " + to_string(r.withoutViewer) +
+           " sent before it reached a viewer";
+  } else {
+    line = "lorvex: trace records lost so far: " + to_string(r.atSender) + " dropped by clients, " +
+           to_string(r.withoutViewer) + " sent before they reached a viewer, " + to_string(r.rejected) +
+           " refused here";
+  }
+  if (LossLog) LossLog(line);
+  else std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 void CTraceSocket::Close() {
+  if (receiver_) receiver_->ReportLosses();
   if (watch_ != 0) {
     if (plat::Application* loop = plat::Application::Current()) loop->RemoveFdWatch(watch_);
     watch_ = 0;
@@ -62,16 +83,20 @@ afx::CWnd* FindTraceWindow() {
 
 afx::LRESULT DeliverTraceMessage(afx::CWnd* window, const plat::ipc::TraceDatagram& message) {
   if (!window) return 0;
-  const std::uint32_t msg = plat::RegisterWindowMessage(plat::ipc::MessageName(message.message));
+  // The six registered numbers, looked up once.
+  static const auto numbers = [] {
+    std::array<std::uint32_t, plat::ipc::kMessageCount> n{};
+    for (std::size_t i = 0; i < n.size(); ++i)
+      n[i] = plat::RegisterWindowMessage(plat::ipc::MessageName(static_cast<plat::ipc::TraceMessage>(i)));
+    return n;
+  }();
+  const std::uint32_t msg = numbers[static_cast<std::size_t>(message.message)];
   const auto wParam = static_cast<afx::WPARAM>(static_cast<std::uint32_t>(message.wparam));
   if (!plat::ipc::CarriesText(message.message)) {
     return window->SendMessage(msg, wParam, static_cast<afx::LPARAM>(message.lparam));
   }
-  // The sender's part: the atom exists while the message is handled and
-  // goes afterwards. An empty text makes no atom; the handler then reads none.
-  const afx::ATOM atom = afx::GlobalAddAtomA(message.text);
-  if (atom == 0 && !message.text.empty()) return 0;
-  const afx::LRESULT result = window->SendMessage(msg, wParam, static_cast<afx::LPARAM>(atom));
-  if (atom != 0) afx::GlobalDeleteAtom(atom);
-  return result;
+  // The sender's part: its text is readable while the message is handled,
+  // as an atom's name would be - handed over in place, no atom made.
+  const InPlaceText text(message.text);
+  return window->SendMessage(msg, wParam, kInPlaceText);
 }

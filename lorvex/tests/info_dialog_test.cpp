@@ -17,6 +17,28 @@ namespace {
 namespace person = afx::person;
 using Args = std::vector<std::string>;
 
+// The addresses the desktop's handler is asked to open, each answered alike.
+struct OpenedAddresses {
+  explicit OpenedAddresses(int answer = plat::kShellStarted)
+      : opener([this, answer](const std::string& a) {
+          list.push_back(a);
+          return answer;
+        }) {}
+  Args list;
+  plat::ScopedAddressOpener opener;
+};
+
+// The argument vectors started, each as if it started.
+struct StartedPrograms {
+  StartedPrograms()
+      : spawner([this](const Args& args) {
+          list.push_back(args);
+          return plat::kShellStarted;
+        }) {}
+  std::vector<Args> list;
+  plat::ScopedSpawner spawner;
+};
+
 class InfoDialog : public Viewer {
  protected:
   void SetUp() override {
@@ -101,20 +123,16 @@ TEST_F(InfoDialog, TheMouseOverTheLinkIsCapturedUntilItLeaves) {
 }
 
 TEST_F(InfoDialog, AClickTakesTheFocusOpensTheLinkAndLeavesItVisited) {
-  Args opened;
-  plat::ScopedAddressOpener opener([&](const std::string& a) {
-    opened.push_back(a);
-    return plat::kShellStarted;
-  });
+  OpenedAddresses opened;
   About([&](CDlgInfo& dlg) {
     CHyperLink& link = dlg.m_Link;
     person::Mouse(&link, afx::WM_LBUTTONDOWN, 2, 2);
     EXPECT_EQ(afx::CWnd::GetFocus(), &link);
     EXPECT_TRUE(link.HasFocusFlag());
     EXPECT_EQ(Colour(link), CHyperLink::kFocused);
-    EXPECT_TRUE(opened.empty());  // the button's release opens it
+    EXPECT_TRUE(opened.list.empty());  // the button's release opens it
     person::Mouse(&link, afx::WM_LBUTTONUP, 2, 2);
-    EXPECT_EQ(opened, Args{kLorvexHomepage});
+    EXPECT_EQ(opened.list, Args{kLorvexHomepage});
     EXPECT_TRUE(link.IsVisited());
     EXPECT_EQ(Colour(link), CHyperLink::kFocused);  // focused still
     dlg.GetDlgItem(afx::IDOK)->SetFocus();
@@ -125,18 +143,14 @@ TEST_F(InfoDialog, AClickTakesTheFocusOpensTheLinkAndLeavesItVisited) {
 }
 
 TEST_F(InfoDialog, TheSpaceBarOpensTheFocusedLink) {
-  Args opened;
-  plat::ScopedAddressOpener opener([&](const std::string& a) {
-    opened.push_back(a);
-    return plat::kShellStarted;
-  });
+  OpenedAddresses opened;
   About([&](CDlgInfo& dlg) {
     CHyperLink& link = dlg.m_Link;
     link.SetFocus();
     EXPECT_TRUE(afx::person::PressKey(&link, 'A'));
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(opened.list.empty());
     EXPECT_TRUE(afx::person::PressKey(&link, afx::VK_SPACE));
-    EXPECT_EQ(opened, Args{kLorvexHomepage});
+    EXPECT_EQ(opened.list, Args{kLorvexHomepage});
     EXPECT_TRUE(link.IsVisited());
   });
 }
@@ -178,24 +192,16 @@ TEST_F(InfoDialog, GotoUrlFallsBackToTheHtmCommandAsAnArgumentVector) {
     SCOPED_TRACE(c.what);
     plat::Registry(plat::RegistryRoot::kClassesRoot).DeleteKey(".htm");
     if (c.command) RegisterBrowser(*c.command);
-    Args asked;
-    std::vector<Args> started;
-    plat::ScopedAddressOpener opener([&](const std::string& a) {
-      asked.push_back(a);
-      return plat::kShellNoAssociation;
-    });
-    plat::ScopedSpawner spawner([&](const Args& args) {
-      started.push_back(args);
-      return plat::kShellStarted;
-    });
+    OpenedAddresses asked(plat::kShellNoAssociation);
+    StartedPrograms started;
     const int result = CHyperLink::GotoURL(url, afx::SW_SHOW);
-    EXPECT_EQ(asked, Args{url});
+    EXPECT_EQ(asked.list, Args{url});
     if (c.started.empty()) {
       EXPECT_EQ(result, plat::kShellNoAssociation);
-      EXPECT_TRUE(started.empty());
+      EXPECT_TRUE(started.list.empty());
     } else {
       EXPECT_EQ(result, plat::kShellStarted);
-      EXPECT_EQ(started, std::vector<Args>{c.started});
+      EXPECT_EQ(started.list, std::vector<Args>{c.started});
     }
   }
   // The buffer's edge: command, blank, address and zero fill all 524 bytes, or one more.
@@ -204,18 +210,14 @@ TEST_F(InfoDialog, GotoUrlFallsBackToTheHtmCommandAsAnArgumentVector) {
   for (std::size_t extra : {0, 1}) {
     const std::string address = "http://www.lorvex.example/" + std::string(524 - 100 - 2 - 26 + extra, 'q');
     plat::ScopedAddressOpener opener([](const std::string&) { return plat::kShellNoAssociation; });
-    std::vector<Args> started;
-    plat::ScopedSpawner spawner([&](const Args& args) {
-      started.push_back(args);
-      return plat::kShellStarted;
-    });
+    StartedPrograms started;
     const int result = CHyperLink::GotoURL(address, afx::SW_SHOW);
     if (extra == 0) {
       EXPECT_EQ(result, plat::kShellStarted);
-      EXPECT_EQ(started, (std::vector<Args>{Args{program, address}}));
+      EXPECT_EQ(started.list, (std::vector<Args>{Args{program, address}}));
     } else {
       EXPECT_EQ(result, plat::kShellNoAssociation);
-      EXPECT_TRUE(started.empty());
+      EXPECT_TRUE(started.list.empty());
     }
   }
   // The desktop's handler opens it: no command is looked at.
@@ -234,13 +236,9 @@ TEST_F(InfoDialog, TheBrowserCommandAsAUserWritesItIntoTheStore) {
                           "[.htm]\r\n@=\"htmlfile\"\r\n[htmlfile\\shell\\open\\command]\r\n"
                           "@=\"\\\"/usr/bin/firefox\\\" --new-window \\\"%1\\\"\"\r\n");
   plat::ScopedAddressOpener opener([](const std::string&) { return plat::kShellNoAssociation; });
-  std::vector<Args> started;
-  plat::ScopedSpawner spawner([&](const Args& args) {
-    started.push_back(args);
-    return plat::kShellStarted;
-  });
+  StartedPrograms started;
   EXPECT_EQ(CHyperLink::GotoURL(kLorvexHomepage, afx::SW_SHOW), plat::kShellStarted);
-  EXPECT_EQ(started, (std::vector<Args>{{"/usr/bin/firefox", "--new-window", kLorvexHomepage}}));
+  EXPECT_EQ(started.list, (std::vector<Args>{{"/usr/bin/firefox", "--new-window", kLorvexHomepage}}));
 }
 
 TEST(HyperLinkErrors, EveryCodeHasItsText) {

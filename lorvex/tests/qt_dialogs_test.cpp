@@ -19,12 +19,9 @@
 #include "lorvex/option_dialogs.h"
 #include "lorvex/resource.h"
 #include "platform/ui/dib.h"
-#include "qt_support.h"
-#include "temp_dir.h"
+#include "qt_viewer.h"
 
 namespace {
-
-using QtFixture = gui::testing::QtFrameFixture;
 
 QString Plain(const std::string& caption) {
   QString out;
@@ -36,22 +33,16 @@ QString Plain(const std::string& caption) {
   return out;
 }
 
-class ViewerDialogs : public QtFixture {
+class ViewerDialogs : public QtViewer {
  protected:
-  ViewerDialogs() { gui::UseFrameRenderings(); }
   void SetUp() override {
-    app.emplace();
-    app->SetCommandLine({"lorvex", "/Automation"});  // no splash in the way
-    ASSERT_TRUE(app->InitInstance());
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    ASSERT_TRUE(frame);
+    QtViewer::SetUp();
+    if (HasFatalFailure()) return;
     Flush();
   }
   void TearDown() override {
     backend->beforeBlocking = nullptr;
-    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
-    app->ExitInstance();
-    app.reset();
+    QtViewer::TearDown();
   }
 
   // Runs the command; while its dialog is open each step runs in turn (a
@@ -118,13 +109,6 @@ class ViewerDialogs : public QtFixture {
     return control ? qobject_cast<W*>(WidgetOf(control)) : nullptr;
   }
 
-  test_support::TempDir dir;
-  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
-  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
-  std::optional<CLorvexApp> app;
-  CMainFrame* frame = nullptr;
 };
 
 TEST_F(ViewerDialogs, TheDisplaySelectionShowsItsControlsAndTakesTheTicksOnOk) {

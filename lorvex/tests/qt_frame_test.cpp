@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <limits>
 #include <optional>
 
 #include "gui/frame_rendering.h"
@@ -19,31 +20,19 @@
 #include "platform/afx/atom.h"
 #include "platform/afx/automation.h"
 #include "process_support.h"
-#include "qt_support.h"
-#include "temp_dir.h"
+#include "qt_viewer.h"
 
 namespace {
 
-using QtFixture = gui::testing::QtFrameFixture;
-
-class ViewerWindow : public QtFixture {
+class ViewerWindow : public QtViewer {
  protected:
-  ViewerWindow() { gui::UseFrameRenderings(); }
   void SetUp() override {
-    app.emplace();
-    app->SetCommandLine(args);
-    ASSERT_TRUE(app->InitInstance());
-    frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
-    ASSERT_TRUE(frame);
+    QtViewer::SetUp();
+    if (HasFatalFailure()) return;
     top = WidgetOf(frame);
     ASSERT_TRUE(top);
     bar = top->findChild<QMenuBar*>();
     ASSERT_TRUE(bar);
-  }
-  void TearDown() override {
-    if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
-    app->ExitInstance();
-    app.reset();
   }
   // A menu's items, a separator as "-".
   std::vector<QString> Items(QMenu* menu) {
@@ -82,14 +71,6 @@ class ViewerWindow : public QtFixture {
     plat::testing::Advance(plat::ListView::kRepaintIntervalMs);
   }
 
-  std::vector<std::string> args{"lorvex", "/Automation"};  // no splash in the way
-  test_support::TempDir dir;
-  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
-  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
-  std::optional<CLorvexApp> app;
-  CMainFrame* frame = nullptr;
   QWidget* top = nullptr;
   QMenuBar* bar = nullptr;
 };
@@ -200,6 +181,35 @@ TEST_F(ViewerWindow, TheListFillsTheViewAndShowsTheTraces) {
   plat::testing::Advance(plat::ListView::kRepaintIntervalMs);
   ASSERT_EQ(table->model()->rowCount(), 1);
   EXPECT_EQ(table->model()->data(table->model()->index(0, 3)).toString(), "hallo");
+}
+
+// On screen too: whatever geometry is stored, the window is shown and its
+// layout, with the window system's answers to it, comes to rest.
+TEST_F(ViewerWindow, NoStoredGeometryWedgesTheWindowOnScreen) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  const std::vector<int> cases[] = {
+      {200, 72, 50, 50}, {200, 0, 50, 50}, {-1, -1, 50, 50}, {kMax, kMax, kMax, kMax}, {kMin, kMin, kMin, kMin},
+      {kMax, kMax, kMin + 1, kMin + 1},
+  };
+  const char* names[] = {"SizeX", "SizeY", "PositionX", "PositionY"};
+  for (const std::vector<int>& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c));
+    TearDown();
+    for (int i = 0; i < 4; ++i) {
+      plat::Registry().WriteInteger("Software\\TRACE\\Lorvex\\General", names[i], static_cast<std::uint32_t>(c[i]));
+    }
+    SetUp();
+    int sizes = 0;
+    frame->AddMessageHandler([&sizes](plat::Window&, plat::Message& m) {
+      return m.msg == afx::WM_SIZE && ++sizes > 100;  // swallowed from then on: the layout ran away
+    });
+    for (int turn = 0; turn < 3; ++turn) {
+      plat::testing::Advance(100);
+      Turn();
+    }
+    EXPECT_LE(sizes, 20) << "the window's layout never came to rest";
+    EXPECT_TRUE(top->isVisible());
+  }
 }
 
 // The viewer started for a client on a bus of the test's own.

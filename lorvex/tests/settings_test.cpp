@@ -1,5 +1,11 @@
 // The viewer's settings in the registry store, and its main frame's geometry.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <limits>
+
 #include "platform/program_path.h"
+#include "store_helpers.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -108,6 +114,129 @@ TEST_F(Viewer, TheMainFrameTakesItsGeometryFromTheSettingsAndGivesItBack) {
   EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeY"), 600u);
   EXPECT_EQ(registry.ReadInteger(Key("General"), "PositionX"), 10u);
   EXPECT_EQ(registry.ReadInteger(Key("General"), "PositionY"), 20u);
+}
+
+// Whatever geometry is stored (a height of a few pixels is what closing the
+// viewer minimised leaves), the frame is made with it unchanged, its layout
+// comes to rest and closing it gives the rectangle back. The counter ends a
+// layout that never rests, so that the fault fails the test instead of
+// hanging it.
+TEST_F(Viewer, NoStoredGeometryWedgesTheFrame) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  using Rect = std::vector<int>;  // width, height, left, top
+  const struct {
+    Rect stored;
+    Rect back;  // what the next start reads
+  } cases[] = {
+      {{200, 72, 50, 50}, {200, 72, 50, 50}},
+      {{200, 40, 50, 50}, {200, 40, 50, 50}},
+      {{160, 28, -32000, -32000}, {160, 28, -32000, -32000}},
+      {{200, 0, 50, 50}, {200, 0, 50, 50}},
+      {{0, 0, 0, 0}, {0, 0, 0, 0}},
+      {{-1, -1, 50, 50}, {-1, -1, 50, 50}},
+      {{200, -300, 50, 50}, {200, -300, 50, 50}},
+      {{kMax, kMax, kMax, kMax}, {kMax, kMax, kMax, kMax}},
+      {{200, 300, kMax, kMax}, {200, 300, kMax, kMax}},
+      {{kMax, kMax, kMin + 1, kMin + 1}, {kMax, kMax, kMin + 1, kMin + 1}},
+      // 2^31 is the window system's "use the default" for a size and a position.
+      {{kMin, kMin, kMin, kMin}, {640, 480, 0, 0}},
+  };
+  const char* names[] = {"SizeX", "SizeY", "PositionX", "PositionY"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.stored));
+    for (int i = 0; i < 4; ++i) registry.WriteInteger(Key("General"), names[i], static_cast<std::uint32_t>(c.stored[i]));
+    CLorvexApp& a = Start();
+    ASSERT_NE(Frame(), nullptr);
+    EXPECT_EQ((Rect{a.SizeX, a.SizeY, a.PositionX, a.PositionY}), c.stored) << "the stored values are used as they are";
+    int sizes = 0;
+    Frame()->AddMessageHandler([&sizes](plat::Window&, plat::Message& m) {
+      return m.msg == afx::WM_SIZE && ++sizes > 100;  // swallowed from then on: the layout ran away
+    });
+    plat::testing::Advance(100);
+    EXPECT_LE(sizes, 10) << "the frame's layout never came to rest";
+    // Hiding and showing the tool bar lays the frame out again.
+    Frame()->SendMessage(afx::WM_COMMAND, afx::AFX_IDW_TOOLBAR);
+    Frame()->SendMessage(afx::WM_COMMAND, afx::AFX_IDW_TOOLBAR);
+    plat::testing::Advance(100);
+    EXPECT_LE(sizes, 20);
+    End();
+    Rect back;
+    for (const char* name : names) back.push_back(static_cast<int>(registry.ReadInteger(Key("General"), name).value_or(0)));
+    EXPECT_EQ(back, c.back);
+  }
+}
+
+// The settings are read from one read of the store, however many values
+// there are and however large the store is.
+TEST_F(Viewer, TheStoreIsReadOncePerBatch) {
+  registry.WriteString("Software\\Another Program", "Big", std::string(2 << 20, 'x'));
+  int reads = 0;
+  plat::SetRegistryReadObserver([&reads](const std::string&) { ++reads; });
+  Start();
+  // One for all the settings, and one inside each rewrite of the viewer's
+  // registration as an installed component (its key, its two values).
+  EXPECT_EQ(reads, 4);
+  reads = 0;
+  End();
+  EXPECT_EQ(reads, 1) << "inside the rewrite of the settings";
+  plat::SetRegistryReadObserver(nullptr);
+  EXPECT_EQ(registry.ReadString("Software\\Another Program", "Big")->size(), std::size_t{2} << 20);
+}
+
+// A store that cannot be read (a FIFO made in its place, a folder) neither
+// hangs the start nor is replaced: the viewer runs with the defaults, says so
+// on standard error, and saves nothing.
+TEST_F(Viewer, AStoreThatCannotBeReadIsNeitherWaitedOnNorReplaced) {
+  const std::string store = registry.FilePath();
+  std::filesystem::create_directories(std::filesystem::path(store).parent_path());
+  for (const bool fifo : {true, false}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "folder");
+    std::filesystem::remove_all(store);
+    ASSERT_EQ(fifo ? ::mkfifo(store.c_str(), 0600) : ::mkdir(store.c_str(), 0700), 0);
+    test_support::FifoWatchdog watchdog(store);
+    ::testing::internal::CaptureStderr();
+    CLorvexApp& a = Start();
+    EXPECT_EQ((std::vector<int>{a.SizeX, a.SizeY, a.PositionX, a.PositionY}), (std::vector<int>{200, 300, 50, 50}));
+    EXPECT_TRUE(Frame() && Frame()->IsWindowVisible());
+    a.Channel(1).Color = 0x123456;
+    End();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Lorvex: the settings in " + store + " cannot be read"), std::string::npos) << said;
+    struct stat st {};
+    ASSERT_EQ(::stat(store.c_str(), &st), 0);
+    EXPECT_EQ(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode), true);
+  }
+}
+
+// Another program holding the store's lock (at work, or stopped in its
+// write) delays the start and the end by a bounded time on the viewer's clock
+// and costs nothing of the store: what this run changed is not saved, and
+// standard error says so.
+TEST_F(Viewer, AnotherProgramHoldingTheStoreLockNeitherFreezesTheViewerNorLosesTheStore) {
+  registry.WriteInteger(Key("General"), "SizeX", 640);
+  const std::string before = test_support::ReadFile(registry.FilePath());
+  for (const bool stopped : {false, true}) {
+    SCOPED_TRACE(stopped ? "stopped holder" : "working holder");
+    test_support::StoreLockHolder holder(registry.FilePath());
+    ASSERT_TRUE(holder.Locked());
+    if (stopped) holder.Stop();
+    const std::uint64_t startedAt = plat::CurrentClock().NowMs();
+    CLorvexApp& a = Start();
+    EXPECT_EQ(plat::CurrentClock().NowMs() - startedAt, 2000u) << "the registration waited its bounded time";
+    EXPECT_EQ(a.SizeX, 640) << "reading takes no lock";
+    EXPECT_TRUE(Frame() && Frame()->IsWindowVisible());
+    a.SizeX = 800;
+    ::testing::internal::CaptureStderr();
+    const std::uint64_t endedAt = plat::CurrentClock().NowMs();
+    End();
+    EXPECT_EQ(plat::CurrentClock().NowMs() - endedAt, 2000u);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Lorvex: the settings were not saved to " + registry.FilePath()), std::string::npos) << said;
+    EXPECT_EQ(test_support::ReadFile(registry.FilePath()), before);
+  }
+  Start();
+  End();
+  EXPECT_EQ(registry.ReadInteger(Key("General"), "SizeX"), 640u) << "once the lock is free, the viewer saves again";
 }
 
 TEST_F(Viewer, TheViewerRegistersItselfAsAnInstalledComponent) {

@@ -24,12 +24,19 @@ class ViewerSocket : public Viewer {
  protected:
   std::string SocketPath() const { return socketDir + "/" + plat::ipc::kSocketFileName; }
   // Sends raw bytes to the viewer's socket as a client of this user would.
+  // An empty record keeps its connection open until the test ends: sent last
+  // before a hang-up it cannot be told from the hang-up.
   void SendRaw(const std::vector<std::uint8_t>& bytes) {
     const int fd = ipc_test::ConnectRaw(SocketPath());
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-    ::close(fd);
+    if (bytes.empty()) kept_.push_back(fd);
+    else ::close(fd);
   }
+  ~ViewerSocket() override {
+    for (int fd : kept_) ::close(fd);
+  }
+  std::vector<int> kept_;
   static std::vector<std::uint8_t> Bytes(const plat::ipc::Datagram& d) { return {d.bytes.begin(), d.bytes.begin() + d.size}; }
   // What the loop does when the socket is readable.
   void Pump() { ui.App().Idle(); }
@@ -98,6 +105,35 @@ TEST_F(ViewerSocket, DatagramsThatAreNotTraceMessagesAreDroppedCountedAndNothing
   EXPECT_EQ(Row(0)[3], "ok");
 }
 
+TEST_F(ViewerSocket, RecordsAClientLostAreToldInTheLog) {
+  CLorvexApp& a = Start();
+  std::vector<std::string> log;
+  a.TraceSocket.LossLog = [&](const std::string& line) { log.push_back(line); };
+  {
+    plat::ipc::TraceSender client(SocketPath());
+    // Until the connection is full, and some more; then, once the viewer took
+    // what came, one more that shows the gap.
+    int sent = 0;
+    while (client.Stats().Dropped(plat::ipc::SendDrop::kQueueFull) < 3 && sent < 1000000) {
+      client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~" + std::to_string(sent++));
+    }
+    while (a.TraceSocket.Drain() > 0) {
+    }
+    ASSERT_TRUE(client.Send(TraceMessage::kString, 1, 0, "p#~d#~t#~last"));
+    Pump();
+    EXPECT_EQ(a.TraceEntries.size(), client.Stats().sent);
+    EXPECT_EQ(a.TraceSocket.Stats()->lostAtSenders, 3u);
+  }
+  Pump();  // the client has gone
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "lorvex: 3 trace records of process " + std::to_string(::getpid()) +
+                            " never arrived: 3 dropped by the client, 0 sent before it reached a viewer");
+  log.clear();
+  End();
+  ASSERT_EQ(log.size(), 1u) << "the total once more at the end";
+  EXPECT_EQ(log[0], "lorvex: trace records lost so far: 3 dropped by clients, 0 sent before they reached a viewer, 0 refused here");
+}
+
 TEST_F(ViewerSocket, MessagesTakenAfterTheViewWentAreCountedAsUndelivered) {
   CLorvexApp& a = Start();
   ASSERT_TRUE(a.TraceSocket.Receiving());
@@ -121,23 +157,32 @@ TEST_F(ViewerSocket, AnotherUserCanNeitherReachTheSocketNorNameATraceFile) {
   sockaddr_un address{};
   socklen_t length = 0;
   ASSERT_TRUE(plat::ipc::MakeSocketAddress(SocketPath(), address, length));
-  // A connection made by this user, then used by another one: the kernel
-  // tells the viewer who sends. (The private directory keeps the other user
-  // from connecting at all.)
-  const int fd = ipc_test::ConnectRaw(SocketPath());
-  ASSERT_GE(fd, 0);
+  // The private directory keeps the other user from connecting at all; with
+  // it opened by mistake, the connection's peer credentials tell the viewer
+  // who connected, and it is refused.
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::setgid(ipc_test::kOtherUid) != 0 || ::setuid(ipc_test::kOtherUid) != 0) _exit(100);
     const int direct = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    const bool refused =
-        ::connect(direct, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EACCES;
-    const bool sent = ::send(fd, d.bytes.data(), d.size, MSG_DONTWAIT) == static_cast<ssize_t>(d.size);
-    _exit(refused && sent ? 0 : 1);
+    _exit(::connect(direct, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EACCES ? 0 : 1);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
-  ::close(fd);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // Every directory on the way, up to /tmp, opened to others for the passage.
+  for (std::string up = socketDir; up.size() > 4 && up.rfind('/') > 0; up.resize(up.rfind('/')))
+    ASSERT_EQ(::chmod(up.c_str(), 0711), 0) << up;
+  ASSERT_EQ(::chmod(SocketPath().c_str(), 0777), 0);
+  const pid_t other = ::fork();
+  if (other == 0) {
+    if (::setgid(ipc_test::kOtherUid) != 0 || ::setuid(ipc_test::kOtherUid) != 0) _exit(100);
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) _exit(2);
+    _exit(::send(fd, d.bytes.data(), d.size, MSG_DONTWAIT) == static_cast<ssize_t>(d.size) ? 0 : 1);
+  }
+  ::waitpid(other, &status, 0);
+  ASSERT_EQ(::chmod(socketDir.c_str(), 0700), 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   Pump();

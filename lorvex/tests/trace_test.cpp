@@ -99,7 +99,7 @@ TEST_F(Viewer, RowsAreAppendedAndMappedToTheirEntries) {
   Doc()->Trace(3, "c", "", "", "");
   ASSERT_EQ(View()->GetItemCount(), 2);
   EXPECT_EQ(List().GetItemText(1, 0), "c");
-  EXPECT_EQ(a.RowMap, (std::map<unsigned, unsigned>{{0, 0}, {1, 2}}));
+  EXPECT_EQ(a.RowMap.Rows(), (std::vector<std::uint32_t>{0, 2}));
   EXPECT_EQ(List().ScrollTarget(), 1);
 }
 
@@ -232,6 +232,54 @@ TEST_F(Viewer, SaveAsWritesEveryKeptTraceOfAVisibleChannelAsItCame) {
   EXPECT_EQ(ui.Dialogs().at(0).filter, "Alle Dateien (*.*)|*");
   EXPECT_EQ(Doc()->GetTitle(), "saved.txt");
   EXPECT_EQ(a.TraceEntries.size(), 4u) << "saving keeps the list";
+}
+
+TEST_F(Viewer, SaveAsStreamsALongListWithTheSameBytes) {
+  CLorvexApp& a = Start();
+  // Far more than the writer's buffer, with texts that need long lengths.
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string text(static_cast<std::size_t>(i % 400), static_cast<char>('a' + i % 26));
+    const std::string process = "proc" + std::to_string(i);
+    Doc()->Trace(1 + i % 3, process, "10.12.2026", "14:03:07.123", text);
+    expected += process + "\t10.12.2026\t14:03:07.123\t" + text + "\r\n";
+  }
+  ASSERT_GT(expected.size(), 512u * 1024u);
+  EXPECT_EQ(SavedTraceList(a), expected);
+  const std::string path = dir.File("long.txt");
+  ui.ExpectSaveDialog(path);
+  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
+  EXPECT_EQ(ReadFile(path), expected);
+}
+
+TEST_F(Viewer, KeptTracesComeBackWholeFromTheStore) {
+  TraceStore store;
+  const std::string big(300 * 1024, 'b');  // more than a block
+  const struct {
+    int id;
+    std::string process, date, time, text;
+  } cases[] = {
+      {1, "p", "d", "t", "x"},
+      {30, "", "", "", ""},
+      {2, std::string(127, 'a'), std::string(128, 'b'), std::string(16383, 'c'), std::string(16384, 'd')},
+      {3, "with\0nul", "\xc3\xa4", "\t", "line\r\n"},
+      {4, "p", "d", "t", big},
+      {5, "after", "the", "big", "one"},
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& c : cases) store.Append(c.id, c.process, c.date, c.time, c.text);
+    ASSERT_EQ(store.size(), std::size(cases));
+    std::size_t i = 0;
+    for (const CTraceEntry e : store) {
+      const auto& c = cases[i++];
+      EXPECT_EQ(e.id, c.id);
+      EXPECT_EQ((std::vector<std::string>{e.GetProcess(), e.GetDate(), e.GetTime(), e.GetText()}),
+                (std::vector<std::string>{c.process, c.date, c.time, c.text}));
+    }
+    EXPECT_EQ(store.back().GetText(), "one");
+    store.clear();
+    EXPECT_TRUE(store.empty());
+  }
 }
 
 TEST_F(Viewer, SaveAsThatCannotWriteTellsThePerson) {

@@ -325,7 +325,7 @@ TEST_F(Viewer, TheDisplaySelectionRebuildsTheRowsOnlyOnOk) {
   EXPECT_EQ(a.Channel(2).Visible, 0);
   ASSERT_EQ(List().GetItemCount(), 2);
   EXPECT_EQ(List().GetItemText(1, 0), "c");
-  EXPECT_EQ(a.RowMap, (std::map<unsigned, unsigned>{{0, 0}, {1, 2}}));
+  EXPECT_EQ(a.RowMap.Rows(), (std::vector<std::uint32_t>{0, 2}));
 
   // Shown again: the kept trace comes back in its place.
   display(1, true);

@@ -24,10 +24,11 @@ inline std::vector<std::string> TreeLines(vcl::TTreeView* tree) {
   std::vector<std::string> lines;
   for (int i = 0; i < tree->Items->Count; ++i) {
     vcl::TTreeNode* node = tree->Items->GetNodeFromIndex(i);
-    std::string line = std::string(2 * node->Level, ' ') + node->Text() + " [" + std::to_string(node->ImageIndex);
-    if (node->SelectedIndex != node->ImageIndex) line += "/" + std::to_string(node->SelectedIndex);
-    if (node->Level == 0 && node->StateIndex != -1) line += " state " + std::to_string(node->StateIndex);
-    lines.push_back(line + "]");
+    std::string line(2 * node->Level, ' ');
+    line.append(node->Text()).append(" [").append(std::to_string(node->ImageIndex));
+    if (node->SelectedIndex != node->ImageIndex) line.append("/").append(std::to_string(node->SelectedIndex));
+    if (node->Level == 0 && node->StateIndex != -1) line.append(" state ").append(std::to_string(node->StateIndex));
+    lines.push_back(line.append("]"));
   }
   return lines;
 }

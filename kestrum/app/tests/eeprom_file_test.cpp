@@ -14,6 +14,7 @@
 
 #include "config_test_support.h"
 #include "list_reads.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -102,16 +103,7 @@ std::string LineEndsName(const ::testing::TestParamInfo<const char*>& info) {
   return ends == "\r\n" ? "CRLF" : ends == "\r" ? "CR" : "LF";
 }
 
-// ASCII text as UTF-16LE with its byte-order mark, as the Windows profile
-// functions write a file that is Unicode.
-std::string Utf16(const std::string& ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
+using test_support::Utf16;
 
 // ---------------------------------------------------------------- export
 // A file last written on this system or on another: read either way, written
@@ -235,27 +227,21 @@ TEST_F(EEPROMFile, ExportOntoAReadOnlyFileOrAFifoIsReportedAndLeavesItAlone) {
 // room reads no further than the room, and a failed read that still wrote
 // entries writes nothing.
 TEST_F(EEPROMFile, ExportTrustsNoCountBeyondTheListsAndNoFailedRead) {
-  const struct {
-    const char* label;
-    ScriptedRead read;
-    const char* box;  // empty: none
-    std::string file;
-  } cases[] = {
-      {"count 300", {0, FullRoomOf(5), 300}, "",
-       "[Notes]\r\nOwner=Lab 3\r\n\r\n[07]\r\nCyclic=1\r\n\r\n[5]\r\nPoll=1\r\nInput=199\r\nOutput=199\r\n"},
-      {"failed read with entries", {1002, {{5, 1, 8, 4}, {12, 3, 2, 2}}}, "Error!! Can not read data from the EEPROM.",
-       kOldFile},
-  };
   StartWithListReadsThroughTheTest();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+  // An empty box: no message box is expected.
+  const auto check = [&](const char* label, const ScriptedRead& read, const char* box, const std::string& file) {
+    SCOPED_TRACE(label);
     const std::string path = PathOf("plant.EEP");
     Write(path, kOldFile);
-    ScriptScanListReads(c.read);
-    if (*c.box) ExpectBox(c.box).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
+    ScriptScanListReads(read);
+    if (*box) ExpectBox(box).Caption("Kestrum").Flags(MB_OK | MB_ICONERROR);
     Export(path);
-    EXPECT_EQ(Read(path), c.file);
-  }
+    EXPECT_EQ(Read(path), file);
+  };
+  check("count 300", {0, FullRoomOf(5), 300}, "",
+        "[Notes]\r\nOwner=Lab 3\r\n\r\n[07]\r\nCyclic=1\r\n\r\n[5]\r\nPoll=1\r\nInput=199\r\nOutput=199\r\n");
+  check("failed read with entries", {1002, {{5, 1, 8, 4}, {12, 3, 2, 2}}}, "Error!! Can not read data from the EEPROM.",
+        kOldFile);
 }
 
 TEST_F(EEPROMFile, ExportAndImportRefuseWithoutABoardAndDoNothingWhenCancelled) {

@@ -22,6 +22,7 @@
 #include "kestrum/app/wait_message.h"
 #include "kestrum/app/win_main.h"
 #include "qt_backend.h"
+#include "qt_start.h"
 #include "qt_support.h"
 #include "temp_dir.h"
 #include "kestrum/app/pictures.h"
@@ -33,7 +34,7 @@ namespace {
 using namespace vcl;
 using namespace kestrum::testing;
 
-class KestrumOnScreen : public KestrumTest {
+class KestrumOnScreen : public KestrumThroughQt {
  protected:
   KestrumOnScreen() {
     gui::testing::EnsureQApplication();
@@ -49,29 +50,16 @@ class KestrumOnScreen : public KestrumTest {
     return w;
   }
 
-  // Starts the program as WinMain does, up to its loop; the person presses
-  // the chooser's button for Calvory.DLL in the chooser's own window.
+  // Starts the program up to its loop; the chooser's widget and caption are
+  // kept as they were while it was open.
   void StartAndChooseThroughQt() {
-    bool pressed = false;
-    backend->beforeBlocking = [this, &pressed] {
-      if (pressed || ui.App().ModalWindow() != Form_SelectHardware) return;
-      pressed = true;
+    KestrumThroughQt::StartAndChooseThroughQt([this] {
       chooser = backend->WidgetOf(Form_SelectHardware);
       ASSERT_TRUE(chooser && chooser->isVisible());
       chooserCaption = chooser->windowTitle();
-      QWidget* pci = backend->WidgetOf(Form_SelectHardware->SpeedButton_PCI);
-      ASSERT_TRUE(pci);
-      QTimer::singleShot(0, [pci] { QTest::mouseClick(pci, Qt::LeftButton); });
-    };
-    kestrum::CreateProgramWindows();
-    TForm* main = Application->MainForm;
-    Fire([main] { main->Show(); });
-    ui.App().Idle();
-    backend->beforeBlocking = nullptr;
-    ASSERT_TRUE(pressed) << "the chooser was never shown";
+    });
   }
 
-  std::shared_ptr<gui::QtBackend> backend;
   QWidget* chooser = nullptr;
   QString chooserCaption;
   test_support::TempDir dir;

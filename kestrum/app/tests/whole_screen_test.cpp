@@ -18,6 +18,7 @@
 #include "kestrum/app/wait_message.h"
 #include "kestrum/app/win_main.h"
 #include "qt_backend.h"
+#include "qt_start.h"
 #include "whole_screen.h"
 
 namespace {
@@ -32,7 +33,7 @@ int argc = 1;
 char name[] = "kestrum_whole_screen_tests";
 char* argv[] = {name, nullptr};
 
-class KestrumOnTheWholeScreen : public KestrumTest {
+class KestrumOnTheWholeScreen : public KestrumThroughQt {
  protected:
   KestrumOnTheWholeScreen() {
     EXPECT_EQ(gui::testing::XServerOfTheTest::Failure(), "");
@@ -50,29 +51,13 @@ class KestrumOnTheWholeScreen : public KestrumTest {
     return w;
   }
 
-  // Starts the program as WinMain does, up to its loop. While the chooser is
-  // open, lookAtTheScreen runs; then the person presses the chooser's button
-  // for Calvory.DLL.
+  // Starts the program up to its loop; while the chooser is open,
+  // lookAtTheScreen runs, then the person chooses Calvory.DLL.
   void StartAndChoose(const std::function<void()>& lookAtTheScreen = [] {}) {
-    bool looked = false;
-    backend->beforeBlocking = [&] {
-      if (looked || ui.App().ModalWindow() != Form_SelectHardware) return;
-      looked = true;
-      lookAtTheScreen();
-      QWidget* pci = backend->WidgetOf(Form_SelectHardware->SpeedButton_PCI);
-      ASSERT_TRUE(pci);
-      QTimer::singleShot(0, [pci] { QTest::mouseClick(pci, Qt::LeftButton); });
-    };
-    kestrum::CreateProgramWindows();
-    TForm* main = Application->MainForm;
-    Fire([main] { main->Show(); });
-    ui.App().Idle();
-    backend->beforeBlocking = nullptr;
-    ASSERT_TRUE(looked) << "the chooser was never shown";
+    StartAndChooseThroughQt(lookAtTheScreen);
+    if (HasFatalFailure()) return;
     ASSERT_EQ(HardwareKind, driver::kKindCalvory);
   }
-
-  std::shared_ptr<gui::QtBackend> backend;
 };
 
 bool Any(QPoint, QRgb) { return true; }

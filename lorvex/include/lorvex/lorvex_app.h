@@ -10,6 +10,7 @@
 
 #include "lorvex/resource.h"
 #include "lorvex/trace_socket.h"
+#include "lorvex/trace_store.h"
 #include "platform/afx/app.h"
 #include "platform/afx/automation.h"
 
@@ -23,24 +24,6 @@ struct TraceIdSettings {
 
 // Media bits.
 constexpr std::uint32_t kMediumWindow = 1, kMediumPrinter = 2, kMediumFile = 4;
-
-// One kept trace.
-class CTraceEntry : public afx::CObject {
- public:
-  CTraceEntry() = default;
-  CTraceEntry(int channel, std::string process, std::string date, std::string time, std::string text)
-      : id(channel), date(std::move(date)), time(std::move(time)), text(std::move(text)), process(std::move(process)) {}
-  std::string GetDate() const { return date; }
-  std::string GetTime() const { return time; }
-  std::string GetText() const { return text; }
-  std::string GetProcess() const { return process; }
-
-  int id = 0;  // the channel, 1 to 30 after clamping
-  std::string date;
-  std::string time;
-  std::string text;
-  std::string process;
-};
 
 class CLorvexApp : public afx::CWinApp {
  public:
@@ -57,8 +40,8 @@ class CLorvexApp : public afx::CWinApp {
   int Uhrzeit = 0;
   int Ausgabewert = 0;
   TraceIdSettings IdSettings[kTraceChannels];
-  std::vector<std::unique_ptr<CTraceEntry>> TraceEntries;
-  std::map<unsigned int, unsigned int> RowMap;
+  TraceStore TraceEntries;
+  RowIndex RowMap;
   int Stopped = 0;
   // Where trace messages from other processes come in (opened at start).
   CTraceSocket TraceSocket;
@@ -82,7 +65,8 @@ class CLorvexApp : public afx::CWinApp {
  private:
   void ReadSettings();
   void WriteSettings();
-  // Set once the settings were read: values never loaded are never written back.
+  // Set once the settings were read from the store: values never loaded, or
+  // loaded from a store that could not be read, are never written back.
   bool settingsLoaded_ = false;
 };
 

@@ -3,7 +3,9 @@
 // record's two paths (the list and the channel's file) and the saved list.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/afx/document.h"
 
@@ -17,6 +19,10 @@ class CLorvexDoc : public afx::CDocument {
   // The six operations, for clients (by name, in this dispatch-id order) and the view.
   afx::BOOL Trace(std::int32_t id, const std::string& process, const std::string& date, const std::string& time,
                   const std::string& text);
+  // The same for texts that are not strings of their own (the view's
+  // records, cut from the message's text in place).
+  afx::BOOL TraceRecord(std::int32_t id, std::string_view process, std::string_view date, std::string_view time,
+                        std::string_view text);
   afx::BOOL SetIDColor(std::int32_t id, std::int32_t color);
   afx::BOOL SetIDMedium(std::int32_t id, std::int32_t medium);
   afx::BOOL SetIDFileName(std::int32_t id, const std::string& file);
@@ -46,8 +52,8 @@ TraceFileLocation MapTraceFilePath(const std::string& stored);
 
 // The file line of a record: for each shown column a blank and its text,
 // then CR LF. Built whole, whatever its length.
-std::string BuildTraceFileLine(const CLorvexApp& app, const std::string& process, const std::string& date,
-                               const std::string& time, const std::string& text);
+std::string BuildTraceFileLine(const CLorvexApp& app, std::string_view process, std::string_view date,
+                               std::string_view time, std::string_view text);
 
 // Appends the line to the channel's file with one write on an O_APPEND
 // descriptor under an exclusive flock, so that viewers writing one file at
@@ -60,3 +66,6 @@ bool AppendTraceLine(const std::string& stored, const std::string& line);
 // each kept trace of a visible channel, each line ended by CR LF; the fields
 // go as they came (their own tabs and line breaks included).
 std::string SavedTraceList(const CLorvexApp& app);
+// The same, streamed to fd as it is made (through a buffer of its own, never
+// the whole list in memory); errno's value on failure, else 0.
+int WriteTraceList(const CLorvexApp& app, int fd);

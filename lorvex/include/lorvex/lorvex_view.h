@@ -3,7 +3,9 @@
 // visible channel, each row in its channel's colour; the window that trace
 // clients address with the six registered trace messages.
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/afx/list_view.h"
@@ -12,15 +14,15 @@ class CTraceEntry;
 class CLorvexApp;
 class CLorvexDoc;
 
-// The list the document fills: rows numbered from 0, cells by column number.
-// The list view implements it; the document reaches its first view through it.
+// The list the document fills: rows numbered from 0; a row shows the kept
+// trace that RowMap gives it, its cells read from the kept trace as the list
+// paints them (see TraceCell). The list view implements it; the document
+// reaches its first view through it.
 class ITraceListView {
  public:
   virtual int GetItemCount() const = 0;
-  // Inserts a row at row with the text of its first cell; answers the
-  // inserted row's index, or -1.
-  virtual int InsertItem(int row, const std::string& text) = 0;
-  virtual bool SetItemText(int row, int subItem, const std::string& text) = 0;
+  // Appends a row at the end (its entry is in RowMap already); answers its index.
+  virtual int AppendItem() = 0;
   // Scrolls so that row shows (partially when partialOk).
   virtual bool EnsureVisible(int row, bool partialOk) = 0;
   // Repaints the list at once (as far as the list's repaint interval lets it).
@@ -30,11 +32,15 @@ class ITraceListView {
   ~ITraceListView() = default;
 };
 
-// Fills row from the entry, column by column in the order process, date,
-// time, text, skipping each column whose flag is 0: the first shown column
-// inserts the row, each later one sets the sub-item with its column number.
-// Every cell shows its text whole, however long.
-void FillTraceRow(ITraceListView& list, int row, const CTraceEntry& entry, const CLorvexApp& app);
+// The text of a row's cell under column number column: the columns are
+// process, date, time and text in this order, each present while its flag
+// is set, so column n is the n-th field whose flag is set (the first shown
+// column is the row's item text). Every cell shows its text whole, however
+// long; a column past the shown ones is empty.
+std::string_view TraceCell(const CTraceEntry& entry, const CLorvexApp& app, int column);
+
+// Whether the column flags give a row any cell at all.
+bool AnyColumnShown(const CLorvexApp& app);
 
 // Cuts text at each separator. A separator at the start gives an empty
 // first field, two in a row an empty field between them; one at the very
@@ -48,6 +54,25 @@ struct TraceRecordFields {
   std::string process, date, time, text;
 };
 TraceRecordFields SplitTraceRecord(const std::string& record);
+
+// The same as views into record, no copy (what the view files).
+std::array<std::string_view, 4> SplitRecord(std::string_view record);
+
+// A text handed to the view in place of an atom by the viewer's own socket
+// (no atom is made per record): while it is set, lParam kInPlaceText stands
+// for it. Only the window thread uses it.
+inline constexpr afx::LPARAM kInPlaceText = 0x10000;
+class InPlaceText {
+ public:
+  explicit InPlaceText(std::string_view text);
+  ~InPlaceText();
+  InPlaceText(const InPlaceText&) = delete;
+  InPlaceText& operator=(const InPlaceText&) = delete;
+
+ private:
+  std::string_view text_;
+  const std::string_view* outer_;  // a handler's loop may hand over another one meanwhile
+};
 
 // The window text senders look for (below the frame of class "Lorvex 230174").
 inline constexpr const char* kTraceWindowText = "Sallowmere Window";
@@ -69,8 +94,7 @@ class CLorvexView : public afx::CListView, public ITraceListView {
 
   // ---- ITraceListView, on the list control
   int GetItemCount() const override;
-  int InsertItem(int row, const std::string& text) override;
-  bool SetItemText(int row, int subItem, const std::string& text) override;
+  int AppendItem() override;
   bool EnsureVisible(int row, bool partialOk) override;
   void RepaintList() override;
 

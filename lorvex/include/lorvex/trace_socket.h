@@ -6,11 +6,18 @@
 // there. Datagrams that are truncated, malformed, of another protocol version
 // or from another user are dropped and counted by the receiver.
 //
+// Records that never reached the viewer - dropped by a client (its queue
+// full, or before it found a viewer) or refused here - are counted by the
+// receiver and told on standard error (the desktop session's log): for each
+// client when it disconnects, in total at most every few seconds while the
+// losses grow, and once more when the viewer ends.
+//
 // One viewer of a user receives. A viewer that finds the socket in use runs
 // on without receiving traces; when a person started it, it says so once.
 // A socket left by a viewer that died is replaced.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,8 +50,12 @@ class CTraceSocket {
   // view already gone) or whose text could not be made an atom: lost here,
   // and counted.
   std::uint64_t Undelivered() const { return undelivered_; }
+  // Where the loss lines go (one line each, without its line end); by
+  // default standard error.
+  std::function<void(const std::string&)> LossLog;
 
  private:
+  void TellLoss(const plat::ipc::LossReport& report);
   std::unique_ptr<plat::ipc::TraceReceiver> receiver_;
   plat::ipc::OpenError openError_ = plat::ipc::OpenError::kNone;
   int watch_ = 0;

@@ -1,15 +1,17 @@
 #include "platform/afx/app.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/afx/automation.h"
 #include "platform/ascii.h"
+#include "platform/file_io.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
 #include "platform/shell.h"
-
-#include <sys/stat.h>
+#include "platform/ui/clock.h"
 
 namespace afx {
 
@@ -54,11 +56,18 @@ CWinApp::CWinApp(std::string appName) : appName_(std::move(appName)) {
     std::abort();
   }
   gApp = this;
+  // The window thread waits for another program's lock on the store on the
+  // program's clock, and never longer than the store allows.
+  previousLockWait_ = plat::GetRegistryLockWait();
+  plat::RegistryLockWait wait = previousLockWait_;
+  wait.sleep = [](std::uint32_t ms) { plat::Sleep(ms); };
+  plat::SetRegistryLockWait(std::move(wait));
 }
 
 CWinApp::~CWinApp() {
   if (m_pMainWnd) m_pMainWnd->DestroyWindow();
   DeleteDocTemplates();
+  plat::SetRegistryLockWait(previousLockWait_);
   gApp = nullptr;
 }
 
@@ -134,17 +143,38 @@ std::string CWinApp::ProfileKey(const std::string& section) const {
   return "Software\\" + registryKey_ + "\\" + appName_ + "\\" + section;
 }
 
+const plat::RegistryData* CWinApp::BatchData() const {
+  if (!batch_) return nullptr;
+  if (!batchData_) {
+    batchData_.emplace();
+    batchReadError_ = plat::Registry().Load(*batchData_);
+  }
+  return &*batchData_;
+}
+
+std::optional<plat::RegistryValue> CWinApp::ReadProfileValue(const std::string& section,
+                                                             const std::string& entry) const {
+  if (const plat::RegistryData* data = BatchData()) {
+    const plat::RegistryValue* found = data->Find(ProfileKey(section), entry);
+    if (!found) return std::nullopt;
+    return *found;
+  }
+  plat::RegistryValue value;
+  if (plat::Registry().ReadValue(ProfileKey(section), entry, value) != 0) return std::nullopt;
+  return value;
+}
+
 UINT CWinApp::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) const {
   if (registryKey_.empty()) return static_cast<UINT>(defaultValue);
-  const std::optional<std::uint32_t> v = plat::Registry().ReadInteger(ProfileKey(section), entry);
-  return v ? *v : static_cast<UINT>(defaultValue);
+  const std::optional<plat::RegistryValue> v = ReadProfileValue(section, entry);
+  return v && v->kind == plat::RegistryValue::Kind::kInteger ? v->integer : static_cast<UINT>(defaultValue);
 }
 
 std::string CWinApp::GetProfileString(const std::string& section, const std::string& entry,
                                       const std::string& defaultValue) const {
   if (registryKey_.empty()) return defaultValue;
-  std::optional<std::string> v = plat::Registry().ReadString(ProfileKey(section), entry);
-  return v ? *v : defaultValue;
+  std::optional<plat::RegistryValue> v = ReadProfileValue(section, entry);
+  return v && v->kind == plat::RegistryValue::Kind::kString ? std::move(v->text) : defaultValue;
 }
 
 BOOL CWinApp::WriteProfileInt(const std::string& section, const std::string& entry, int value) {
@@ -166,14 +196,32 @@ BOOL CWinApp::WriteProfileString(const std::string& section, const std::string& 
   return plat::Registry().WriteString(ProfileKey(section), entry, value) == 0 ? TRUE : FALSE;
 }
 
-void CWinApp::BeginProfileBatch() { batch_.emplace(); }
+void CWinApp::BeginProfileBatch() {
+  batch_.emplace();
+  batchData_.reset();
+  batchReadError_ = 0;
+}
+
+int CWinApp::ProfileBatchReadError() const {
+  BatchData();
+  return batchReadError_;
+}
 
 BOOL CWinApp::CommitProfileBatch() {
   if (!batch_) return FALSE;
   plat::RegistryBatch batch = std::move(*batch_);
   batch_.reset();
+  batchData_.reset();
   if (batch.Empty()) return TRUE;
-  return plat::Registry().Apply(batch) == 0 ? TRUE : FALSE;
+  plat::Registry store;
+  if (const int error = store.Apply(batch); error != 0) {
+    // Nothing of the store is lost; what this run changed is, and the person
+    // is told where to look.
+    std::fprintf(stderr, "%s: the settings were not saved to %s: %s\n", appName_.c_str(), store.FilePath().c_str(),
+                 plat::ErrorText(error).c_str());
+    return FALSE;
+  }
+  return TRUE;
 }
 
 // ---------------------------------------------------------------- documents

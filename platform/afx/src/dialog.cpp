@@ -103,6 +103,34 @@ void ModalLoop(CWnd& w, const bool& ended) {
   }
 }
 
+// A made modal window, marked modal while its loop turns: the result it was
+// ended with (IDCANCEL when it went another way), and the window gone.
+int RunModal(CWnd& w, bool& modal, const bool& ended, const int& result) {
+  modal = true;
+  w.Changed(plat::dfState);
+  if (!ended) ModalLoop(w, ended);
+  modal = false;
+  const int outcome = ended ? result : IDCANCEL;
+  if (w.IsWindowCreated()) w.DestroyWindow();
+  return outcome;
+}
+
+// A visible control of the parent, in the rectangle r of its client area.
+CREATESTRUCT ChildControl(CWnd* parent, const std::string& cls, const std::string& text, UINT id, DWORD style,
+                          const RECT& r) {
+  CREATESTRUCT cs;
+  cs.lpszClass = cls;
+  cs.lpszName = text;
+  cs.style = style | WS_CHILD | WS_VISIBLE;
+  cs.x = r.left;
+  cs.y = r.top;
+  cs.cx = r.Width();
+  cs.cy = r.Height();
+  cs.hwndParent = parent;
+  cs.id = id;
+  return cs;
+}
+
 void CenterOn(CWnd& w, const CWnd* owner) {
   if (owner && owner->IsWindowVisible()) {
     w.Left = owner->Left + (owner->Width - w.Width) / 2;
@@ -251,17 +279,8 @@ BOOL CDialog::CreateFromTemplate(CWnd* owner) {
     MapDialogRect(r);
     CWnd* control = MakeControl(item);
     CopyFont(*control->Font, tmpl.fontName, tmpl.pointSize);
-    CREATESTRUCT ccs;
-    ccs.lpszClass = item.windowClass;
-    ccs.lpszName = item.text;
-    ccs.style = item.style | WS_CHILD | WS_VISIBLE;
+    CREATESTRUCT ccs = ChildControl(this, item.windowClass, item.text, item.id, item.style, r);
     ccs.dwExStyle = item.exStyle;
-    ccs.x = r.left;
-    ccs.y = r.top;
-    ccs.cx = r.Width();
-    ccs.cy = r.Height();
-    ccs.hwndParent = this;
-    ccs.id = item.id;
     control->CreateEx(ccs);
   }
   if (!(tmpl.style & WS_CHILD)) CenterOn(*this, owner);
@@ -282,13 +301,7 @@ INT_PTR CDialog::DoModal() {
   CWnd* owner = GetOwnerWnd();
   if (!owner) owner = AfxGetMainWnd();
   if (!CreateFromTemplate(owner)) return -1;
-  modal_ = true;
-  Changed(plat::dfState);
-  if (!ended_) ModalLoop(*this, ended_);
-  modal_ = false;
-  const int result = ended_ ? result_ : IDCANCEL;
-  if (IsWindowCreated()) DestroyWindow();
-  return result;
+  return RunModal(*this, modal_, ended_, result_);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
@@ -473,17 +486,7 @@ int CPropertySheet::OnCreate(CREATESTRUCT*) {
   auto make = [this](CWnd* w, const char* cls, const std::string& text, UINT id, DWORD style, int x, int y, int cx,
                      int cy) {
     w->Font->Assign(*Font);
-    CREATESTRUCT cs;
-    cs.lpszClass = cls;
-    cs.lpszName = text;
-    cs.style = style | WS_CHILD | WS_VISIBLE;
-    cs.x = x;
-    cs.y = y;
-    cs.cx = cx;
-    cs.cy = cy;
-    cs.hwndParent = this;
-    cs.id = id;
-    w->CreateEx(cs);
+    w->CreateEx(ChildControl(this, cls, text, id, style, RECT{x, y, x + cx, y + cy}));
   };
   auto* tab = new TemplateControl<CTabCtrl>;
   make(tab, WC_TABCONTROL, "", AFX_IDC_TAB_CONTROL, WS_TABSTOP, kSheetMargin, kSheetMargin, tabWidth, tabHeight);
@@ -550,13 +553,7 @@ INT_PTR CPropertySheet::DoModal() {
     DestroyWindow();
     return -1;
   }
-  modal_ = true;
-  Changed(plat::dfState);
-  if (!ended_) ModalLoop(*this, ended_);
-  modal_ = false;
-  const int result = ended_ ? result_ : IDCANCEL;
-  if (IsWindowCreated()) DestroyWindow();
-  return result;
+  return RunModal(*this, modal_, ended_, result_);
 }
 
 void CPropertySheet::EndDialog(int result) {

@@ -148,8 +148,8 @@ BOOL CWnd::DestroyWindow() {
 void CWnd::GetWindowRect(RECT& rect) const {
   rect.left = Left;
   rect.top = Top;
-  rect.right = Left + Width;
-  rect.bottom = Top + Height;
+  rect.right = RECT::WrappedSum(Left, Width);
+  rect.bottom = RECT::WrappedSum(Top, Height);
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height) {
@@ -532,18 +532,22 @@ void CFrameWnd::RecalcLayout() {
     const bool horizontal = align == CBRS_ALIGN_TOP || align == CBRS_ALIGN_BOTTOM;
     if (!horizontal && align != CBRS_ALIGN_LEFT && align != CBRS_ALIGN_RIGHT) continue;
     const CSize size = bar->CalcFixedLayout(TRUE, horizontal ? TRUE : FALSE);
+    // A bar keeps the thickness it asks for, even where the client area is
+    // thinner (it is cut off there, and what lies below gets nothing): a bar
+    // squeezed thinner would take its own height back, tell the frame, and be
+    // squeezed again, without end.
     if (horizontal) {
-      const int h = std::clamp(size.cy, 0, r.Height());
+      const int h = std::clamp(size.cy, 0, kStretchLength);
       const int top = align == CBRS_ALIGN_TOP ? r.top : r.bottom - h;
       bar->MoveWindow(r.left, top, r.Width(), h);
-      if (align == CBRS_ALIGN_TOP) r.top += h;
-      else r.bottom -= h;
+      if (align == CBRS_ALIGN_TOP) r.top = std::min(r.top + h, r.bottom);
+      else r.bottom = std::max(r.bottom - h, r.top);
     } else {
-      const int w = std::clamp(size.cx, 0, r.Width());
+      const int w = std::clamp(size.cx, 0, kStretchLength);
       const int left = align == CBRS_ALIGN_LEFT ? r.left : r.right - w;
       bar->MoveWindow(left, r.top, w, r.Height());
-      if (align == CBRS_ALIGN_LEFT) r.left += w;
-      else r.right -= w;
+      if (align == CBRS_ALIGN_LEFT) r.left = std::min(r.left + w, r.right);
+      else r.right = std::max(r.right - w, r.left);
     }
   }
   if (CView* view = GetActiveView()) view->MoveWindow(r.left, r.top, r.Width(), r.Height());

@@ -2,6 +2,9 @@
 // time with scripted boxes and dialogs.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "platform/ui/testing.h"
 #include "temp_dir.h"
 #include "test_classes.h"
@@ -232,6 +235,35 @@ TEST_F(Framework, ABatchOfProfileWritesReachesTheStoreOnlyWhenCommitted) {
   EXPECT_TRUE(app.CommitProfileBatch());
   EXPECT_EQ(app.GetProfileInt("General", "SizeX", 200), 640u);
   EXPECT_EQ(app.GetProfileString("IDS", "ID1File"), "x");
+}
+
+TEST_F(Framework, TheReadsOfABatchComeFromOneReadOfTheStore) {
+  app.SetRegistryKey("TRACE");
+  app.WriteProfileInt("General", "SizeX", 640);
+  app.WriteProfileString("IDS", "ID1File", "x");
+  int reads = 0;
+  plat::SetRegistryReadObserver([&reads](const std::string&) { ++reads; });
+  app.BeginProfileBatch();
+  EXPECT_EQ(reads, 0) << "read at the first read, not before";
+  EXPECT_EQ(app.GetProfileInt("General", "SizeX", 200), 640u);
+  EXPECT_EQ(app.GetProfileString("IDS", "ID1File"), "x");
+  EXPECT_EQ(app.GetProfileInt("IDS", "ID1File", 7), 7u) << "the other kind is still missing";
+  EXPECT_EQ(app.GetProfileString("IDS", "ID2File", "d"), "d");
+  EXPECT_EQ(app.ProfileBatchReadError(), 0);
+  EXPECT_EQ(reads, 1);
+  EXPECT_TRUE(app.CommitProfileBatch());
+  EXPECT_EQ(reads, 1) << "a batch without writes writes nothing";
+  plat::SetRegistryReadObserver(nullptr);
+
+  // A store that cannot be read: every read of the batch has its default.
+  const std::string store = plat::Registry().FilePath();
+  std::filesystem::remove(store);
+  std::filesystem::create_directory(store);
+  app.BeginProfileBatch();
+  EXPECT_EQ(app.GetProfileInt("General", "SizeX", 200), 200u);
+  EXPECT_EQ(app.ProfileBatchReadError(), EISDIR);
+  EXPECT_TRUE(app.CommitProfileBatch());
+  std::filesystem::remove(store);
 }
 
 }  // namespace

@@ -151,14 +151,22 @@ std::optional<Datagram> Encode(TraceMessage message, std::int32_t wparam, std::i
   w.U8(static_cast<std::uint8_t>(atom.size()));
   w.Text(atom);
   w.U64(sent);
+  w.U64(0);  // sequence and unconnected count: the sender's, as it sends
+  w.U64(0);
   return d;
 }
 
-DecodeResult Decode(std::span<const std::uint8_t> bytes) {
-  DecodeResult r;
+void SetCounters(Datagram& datagram, std::uint64_t sequence, std::uint64_t unconnected) {
+  std::uint8_t* at = datagram.bytes.data() + datagram.size - kCountersSize;
+  for (int i = 0; i < 8; ++i, sequence >>= 8) at[i] = static_cast<std::uint8_t>(sequence);
+  for (int i = 8; i < 16; ++i, unconnected >>= 8) at[i] = static_cast<std::uint8_t>(unconnected);
+}
+
+DecodedView DecodeInPlace(std::span<const std::uint8_t> bytes) {
+  DecodedView r;
   auto fail = [&r](Reject why) {
+    r = DecodedView{};
     r.error = why;
-    r.message = {};
     return r;
   };
   if (bytes.size() > kMaxDatagramSize) return fail(Reject::kOversized);
@@ -177,21 +185,32 @@ DecodeResult Decode(std::span<const std::uint8_t> bytes) {
   auto message = MessageFromName(in.Text(name_length));
   if (!message) return fail(Reject::kUnknownMessage);
   if (!in.Has(9)) return fail(Reject::kTruncated);
-  r.message.message = *message;
+  r.message = *message;
   std::int32_t wparam = in.I32();
   std::int32_t lparam = in.I32();
-  r.message.wparam = UsesWParam(*message) ? wparam : 0;
-  r.message.lparam = UsesLParam(*message) ? lparam : 0;
+  r.wparam = UsesWParam(*message) ? wparam : 0;
+  r.lparam = UsesLParam(*message) ? lparam : 0;
   std::size_t text_length = in.U8();
   if (text_length > kMaxAtomText) return fail(Reject::kTextTooLong);
   if (!in.Has(text_length)) return fail(Reject::kTruncated);
   std::string_view text = in.Text(text_length);
-  if (!in.Has(8)) return fail(Reject::kTruncated);
-  const std::uint64_t sent = in.U64();
+  if (!in.Has(24)) return fail(Reject::kTruncated);
+  r.sent = in.U64();
+  r.sequence = in.U64();
+  r.unconnected = in.U64();
   if (in.Left() != 0) return fail(Reject::kMalformed);
   if (text.find('\0') != std::string_view::npos) return fail(Reject::kMalformed);
-  if (CarriesText(*message)) r.message.text.assign(text);
-  r.sent = sent;
+  if (CarriesText(*message)) r.text = text;
+  return r;
+}
+
+DecodeResult Decode(std::span<const std::uint8_t> bytes) {
+  const DecodedView v = DecodeInPlace(bytes);
+  DecodeResult r;
+  r.error = v.error;
+  if (!v.ok()) return r;
+  static_cast<DatagramCounters&>(r) = v;
+  r.message = {v.message, v.wparam, v.lparam, std::string(v.text)};
   return r;
 }
 

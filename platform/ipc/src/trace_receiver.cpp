@@ -1,7 +1,9 @@
 #include "platform/ipc/trace_receiver.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -50,6 +52,33 @@ bool Watch(int epoll_fd, int fd) {
 
 }  // namespace
 
+std::size_t RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  return static_cast<std::size_t>(limit.rlim_cur);
+}
+
+// recvmmsg's buffers: one byte more than a valid datagram per message (with
+// the kernel's MSG_TRUNC it tells an oversized one), and room for some
+// descriptors, so that they are seen and closed.
+struct TraceReceiver::Batch {
+  static constexpr std::size_t kControl = CMSG_SPACE(sizeof(ucred)) + CMSG_SPACE(16 * sizeof(int));
+  std::array<std::array<std::uint8_t, kMaxDatagramSize + 1>, kBatch> data;
+  struct alignas(cmsghdr) Control {
+    char bytes[kControl];
+  };
+  std::array<Control, kBatch> control;
+  std::array<iovec, kBatch> iov;
+  std::array<mmsghdr, kBatch> headers;
+};
+
+TraceReceiver::TraceReceiver() : batch_(std::make_unique<Batch>()) {}
+
 std::uint64_t ReceiveStats::TotalRejected() const {
   std::uint64_t sum = 0;
   for (auto n : rejected) sum += n;
@@ -66,6 +95,8 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
   DirectoryResult dir = MakePrivateDirectory(directory);
   if (!dir.ok()) return Failed(OpenError::kDirectory, dir.error);
 
+  // As many clients as the system allows: every one holds a descriptor here.
+  RaiseDescriptorLimit();
   std::unique_ptr<TraceReceiver> self(new TraceReceiver());
   self->socket_path_ = dir.path + kSocketFileName;
   const std::string& path = self->socket_path_;
@@ -115,16 +146,13 @@ ReceiverOpen TraceReceiver::OpenIn(const std::string& directory) {
     self->socket_dev_ = st.st_dev;
     self->socket_ino_ = st.st_ino;
   }
-  // The connections taken from it inherit the request for credentials.
-  int on = 1;
-  if (setsockopt(self->fd_, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0)
-    return Failed(OpenError::kSocket, Why("cannot ask for sender credentials"));
   // The forced size passes the system's cap, but only with the privilege for
   // it; otherwise take what the cap allows.
   int bytes = kReceiveBufferBytes;
   if (setsockopt(self->fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0)
     setsockopt(self->fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
   if (listen(self->fd_, SOMAXCONN) != 0) return Failed(OpenError::kSocket, Why("cannot listen on " + path));
+  self->spare_fd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
   self->epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
   self->waiting_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (self->epoll_fd_ < 0 || self->waiting_fd_ < 0 || !Watch(self->epoll_fd_, self->fd_) ||
@@ -142,7 +170,9 @@ TraceReceiver::~TraceReceiver() {
   if (fd_ >= 0 && socket_ino_ != 0 && lstat(socket_path_.c_str(), &st) == 0 &&
       st.st_dev == socket_dev_ && st.st_ino == socket_ino_)
     unlink(socket_path_.c_str());
-  for (int c : connections_) close(c);
+  for (std::size_t c = 0; c < connections_.size(); ++c)
+    if (connections_[c].open) close(static_cast<int>(c));
+  if (spare_fd_ >= 0) close(spare_fd_);
   if (waiting_fd_ >= 0) close(waiting_fd_);
   if (epoll_fd_ >= 0) close(epoll_fd_);
   if (fd_ >= 0) close(fd_);
@@ -175,42 +205,96 @@ std::optional<Reject> CheckAncillary(const msghdr& message, uid_t expected_uid) 
   }
   if (have_credentials && uid != expected_uid) return Reject::kForeignUser;
   if (other) return Reject::kControlData;
-  if (!have_credentials) return Reject::kNoCredentials;
   return std::nullopt;
 }
 
 void TraceReceiver::Accept() {
   for (;;) {
-    const int c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    int c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (c < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
-      return;  // none waits (or no descriptor is left: they wait in the backlog)
+      if (errno != EMFILE && errno != ENFILE) return;  // none waits
+      // No descriptor left: the longest idle connection makes room. With
+      // none to close, the spare descriptor takes the waiting one, which is
+      // read to its end, counted and closed: its sender learns at once.
+      if (Evict()) continue;
+      if (spare_fd_ < 0) return;
+      close(spare_fd_);
+      spare_fd_ = -1;
+      c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (c >= 0) Refuse(c, 0, Reject::kTooManySenders);
+      spare_fd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
+      return;
     }
-    if (connections_.size() >= kMaxConnections) {
-      // Read to its end, every datagram counted, and closed: the sender
-      // sees the connection gone and counts what it sends after.
-      bool ended = false;
-      std::optional<std::uint64_t> sent;
-      while (ReadOne(c, Reject::kTooManySenders, ended, sent)) {
-      }
-      close(c);
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const bool known = getsockopt(c, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer;
+    if (!known || peer.uid != uid_) {
+      // Another user's (or nobody knows whose): everything it sent so far is
+      // refused, and it goes.
+      Refuse(c, known ? peer.pid : 0, known ? Reject::kForeignUser : Reject::kNoCredentials);
       continue;
     }
-    int on = 1;
-    setsockopt(c, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+    if (static_cast<std::size_t>(c) >= connections_.size()) connections_.resize(static_cast<std::size_t>(c) + 1);
+    Connection& conn = connections_[static_cast<std::size_t>(c)];
+    conn = Connection{};
+    conn.pid = peer.pid;
+    conn.active = MonotonicNanoseconds();
     if (!Watch(epoll_fd_, c)) {
+      conn = Connection{};
       close(c);
+      ++stats_.connectionsRefused;
       continue;
     }
-    connections_.push_back(c);
+    conn.open = true;
+    ++open_;
+    accepted_.push_back(c);
+    ++stats_.connectionsServed;
   }
 }
 
-void TraceReceiver::CloseConnection(std::size_t index) {
-  const int c = connections_[index];
-  epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, c, nullptr);
-  close(c);
-  connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
+void TraceReceiver::ReadToEnd(int fd) {
+  // What is queued now, not what a sender that goes on sending adds for ever.
+  std::uint64_t last = 0;
+  bool ended = false;
+  for (int batches = 0; batches < 256 && ReadBatch(fd, ended, last) > 0 && !ended; ++batches) {
+  }
+}
+
+void TraceReceiver::Refuse(int fd, pid_t pid, Reject why) {
+  if (static_cast<std::size_t>(fd) >= connections_.size()) connections_.resize(static_cast<std::size_t>(fd) + 1);
+  Connection& c = connections_[static_cast<std::size_t>(fd)];
+  c = Connection{};
+  c.pid = pid;
+  c.refused = why;
+  ReadToEnd(fd);
+  c = Connection{};
+  close(fd);
+  ++stats_.connectionsRefused;
+}
+
+bool TraceReceiver::Evict() {
+  int oldest = -1;
+  for (std::size_t i = 0; i < connections_.size(); ++i) {
+    if (connections_[i].open && (oldest < 0 || connections_[i].active < connections_[static_cast<std::size_t>(oldest)].active))
+      oldest = static_cast<int>(i);
+  }
+  if (oldest < 0) return false;
+  // What it has queued is taken first: nothing it sent is lost.
+  ReadToEnd(oldest);
+  ++stats_.connectionsEvicted;
+  Close(oldest);
+  return true;
+}
+
+void TraceReceiver::Close(int fd) {
+  Connection& c = connections_[static_cast<std::size_t>(fd)];
+  if (OnLoss && (c.lostAtSender != 0 || c.lostWithoutViewer != 0))
+    OnLoss(LossReport{c.pid, c.lostAtSender, c.lostWithoutViewer, 0});
+  c = Connection{};
+  --open_;
+  epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
+  close(fd);
 }
 
 void TraceReceiver::SetWaiting(bool waiting) {
@@ -224,76 +308,148 @@ void TraceReceiver::SetWaiting(bool waiting) {
   }
 }
 
-bool TraceReceiver::ReadOne(int fd, std::optional<Reject> forced, bool& ended, std::optional<std::uint64_t>& sent) {
-  // One byte more than a valid datagram, and the kernel's MSG_TRUNC, tell an
-  // oversized one. Room for a few descriptors, so that they are seen and closed.
-  std::array<std::uint8_t, kMaxDatagramSize + 1> buffer;
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred)) + CMSG_SPACE(16 * sizeof(int))];
-  for (;;) {
-    iovec iov{buffer.data(), buffer.size()};
-    msghdr msg{};
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    const ssize_t n = recvmsg(fd, &msg, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno != EAGAIN) ended = true;  // the connection failed
-      return false;
+void TraceReceiver::Take(Connection& c, const DecodedView& d, std::uint64_t now) {
+  // The counters tell what the sender dropped: once what it lost before it
+  // connected, and each gap in the numbers.
+  if (!c.seen) {
+    c.seen = true;
+    c.lostWithoutViewer += d.unconnected;
+    stats_.lostWithoutViewer += d.unconnected;
+  }
+  if (d.sequence > c.next) {
+    c.lostAtSender += d.sequence - c.next;
+    stats_.lostAtSenders += d.sequence - c.next;
+  }
+  if (d.sequence >= c.next) c.next = d.sequence + 1;
+  Pending p;
+  // A time said to lie ahead of the reading is taken as the reading's.
+  p.sent = std::min(d.sent, now);
+  p.order = read_order_++;
+  p.message = d.message;
+  p.wparam = d.wparam;
+  p.lparam = d.lparam;
+  p.textAt = static_cast<std::uint32_t>(text_.size());
+  p.textLength = static_cast<std::uint8_t>(d.text.size());
+  text_.insert(text_.end(), d.text.begin(), d.text.end());
+  records_.push_back(p);
+}
+
+std::size_t TraceReceiver::ReadBatch(int fd, bool& ended, std::uint64_t& last) {
+  Batch& b = *batch_;
+  for (std::size_t i = 0; i < kBatch; ++i) {
+    b.iov[i] = {b.data[i].data(), b.data[i].size()};
+    msghdr& h = b.headers[i].msg_hdr;
+    h = msghdr{};
+    h.msg_iov = &b.iov[i];
+    h.msg_iovlen = 1;
+    h.msg_control = b.control[i].bytes;
+    h.msg_controllen = Batch::kControl;
+    b.headers[i].msg_len = 0;
+  }
+  int n;
+  do {
+    n = recvmmsg(fd, b.headers.data(), kBatch, MSG_DONTWAIT | MSG_CMSG_CLOEXEC, nullptr);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    if (errno != EAGAIN) ended = true;  // the connection failed
+    return 0;
+  }
+  Connection& c = connections_[static_cast<std::size_t>(fd)];
+  const std::uint64_t now = MonotonicNanoseconds();
+  std::size_t got = 0;
+  for (int i = 0; i < n; ++i) {
+    const msghdr& h = b.headers[static_cast<std::size_t>(i)].msg_hdr;
+    const std::size_t size = b.headers[static_cast<std::size_t>(i)].msg_len;
+    if (size == 0 && h.msg_controllen == 0) {
+      // Nothing read: the sender has gone - or sent an empty record, which
+      // is no datagram of ours (it counts as truncated); the peer's hang-up
+      // tells which.
+      pollfd p{fd, POLLRDHUP, 0};
+      if (poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP)) != 0) {
+        ended = true;
+        break;
+      }
     }
-    // Nothing read and nothing along with it: the sender has gone. (Every
-    // datagram, an empty one too, comes with its sender's credentials.)
-    if (n == 0 && msg.msg_controllen == 0) {
-      ended = true;
-      return false;
-    }
-    std::optional<Reject> why = CheckAncillary(msg, geteuid());
-    if (!why && (msg.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;
-    if (!why && forced) why = forced;
-    DecodeResult decoded;
+    ++got;
+    std::optional<Reject> why = CheckAncillary(h, uid_);
+    if (!why && (h.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;
+    if (!why && c.refused) why = c.refused;
+    DecodedView decoded;
     if (!why) {
-      decoded = Decode({buffer.data(), static_cast<std::size_t>(n)});
+      decoded = DecodeInPlace({b.data[static_cast<std::size_t>(i)].data(), size});
       why = decoded.error;
     }
     if (why) {
       ++stats_.rejected[static_cast<std::size_t>(*why)];
-      sent = MonotonicNanoseconds();  // no time of its own to hold the others back with
-      return true;
+      last = now;  // no time of its own to hold the others back with
+      continue;
     }
-    // A time said to lie ahead of the reading is taken as the reading's.
-    const std::uint64_t at = std::min(decoded.sent, MonotonicNanoseconds());
-    sent = at;
-    pending_.push_back({at, read_order_++, std::move(decoded.message)});
-    return true;
+    Take(c, decoded, now);
+    last = records_.back().sent;
   }
+  if (got > 0) c.active = now;
+  // A short batch without an error may still hide the end: the next read tells.
+  return got;
+}
+
+void TraceReceiver::MaybeReport(std::uint64_t now, bool force) {
+  const std::uint64_t lost = stats_.TotalLost();
+  if (!OnLoss || lost == 0) return;
+  if (!force && (lost == reported_ || (reportedAt_ != 0 && now - reportedAt_ < kLossReportMs * 1000000u))) return;
+  reported_ = lost;
+  reportedAt_ = now;
+  OnLoss(LossReport{0, stats_.lostAtSenders, stats_.lostWithoutViewer, stats_.TotalRejected()});
 }
 
 std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
+  ++depth_;
   // Everything sent before now is queued now: once read, it can go on in
   // the order it was sent. What was sent later may have senders whose
   // earlier messages this Drain no longer reads; it waits for the next one.
   std::uint64_t cutoff = MonotonicNanoseconds();
+  // The connections with input as of now, and those just taken.
+  std::vector<int>& active = active_;
+  active.clear();
+  accepted_.clear();
   Accept();
+  events_.resize(open_ + 2);
+  const int n = epoll_wait(epoll_fd_, events_.data(), static_cast<int>(events_.size()), 0);
+  for (int i = 0; i < n; ++i) {
+    const int fd = events_[static_cast<std::size_t>(i)].data.fd;
+    if (fd != fd_ && fd != waiting_fd_) active.push_back(fd);
+  }
+  active.insert(active.end(), accepted_.begin(), accepted_.end());
+  std::sort(active.begin(), active.end());
+  active.erase(std::unique(active.begin(), active.end()), active.end());
+
   // Each connection in turn, a batch at a time, so that one flooding sender
   // cannot hold back the others.
-  constexpr std::size_t kBatch = 64;
   std::size_t read = 0;
-  for (bool more = true; more;) {
+  for (bool more = !active.empty(); more;) {
     more = false;
     std::uint64_t leftAt = cutoff;
-    for (std::size_t i = 0; i < connections_.size();) {
+    for (std::size_t i = 0; i < active.size();) {
+      const int fd = active[i];
+      if (!connections_[static_cast<std::size_t>(fd)].open) {
+        active.erase(active.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
       bool ended = false;
-      std::size_t batch = 0;
-      std::optional<std::uint64_t> last;
-      while (batch < kBatch && ReadOne(connections_[i], std::nullopt, ended, last)) ++batch;
+      std::uint64_t last = 0;
+      const std::size_t batch = ReadBatch(fd, ended, last);
       read += batch;
+      if (ended) {
+        Close(fd);
+        active.erase(active.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
       if (batch == kBatch) {
         more = true;
-        if (last) leftAt = std::min(leftAt, *last);
+        leftAt = std::min(leftAt, last);
+        ++i;
+      } else {
+        active.erase(active.begin() + static_cast<std::ptrdiff_t>(i));
       }
-      if (ended) CloseConnection(i);
-      else ++i;
     }
     // Stopped with senders that have more queued: what they sent after
     // their last one read is not known yet, so nothing sent later goes on.
@@ -302,31 +458,54 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
       break;
     }
   }
-  std::stable_sort(pending_.begin(), pending_.end(), [](const Pending& a, const Pending& b) {
-    return a.sent != b.sent ? a.sent < b.sent : a.order < b.order;
-  });
-  // What may go on now joins the queue behind what an outer Drain has yet to
-  // hand out: everything read here was sent after that.
-  std::size_t cleared = 0;
-  while (cleared < pending_.size() && pending_[cleared].sent <= cutoff) {
-    ready_.push_back(std::move(pending_[cleared].message));
-    ++cleared;
-  }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cleared));
+  // The ones read here wait behind those cleared before; among themselves
+  // and those left from before, in the order sent.
+  std::sort(records_.begin() + static_cast<std::ptrdiff_t>(ready_), records_.end(),
+            [](const Pending& a, const Pending& b) { return a.sent != b.sent ? a.sent < b.sent : a.order < b.order; });
+  while (ready_ < records_.size() && records_[ready_].sent <= cutoff) ++ready_;
+
   // Each message leaves the queue before its callback runs: a callback that
   // runs the window loop may drain again, and that Drain goes on with the
-  // queue where this one stands - nothing twice, nothing out of order.
+  // queue where this one stands - nothing twice, nothing out of order. The
+  // one message object is reused, so its text keeps its room.
+  TraceDatagram message;
+  message.text.reserve(kMaxAtomText);
   std::size_t taken = 0;
-  while (!ready_.empty()) {
-    const TraceDatagram message = std::move(ready_.front());
-    ready_.pop_front();
+  while (head_ < ready_) {
+    const Pending& p = records_[head_++];
+    message.message = p.message;
+    message.wparam = p.wparam;
+    message.lparam = p.lparam;
+    message.text.assign(text_.data() + p.textAt, p.textLength);
     ++stats_.delivered;
     ++taken;
-    SetWaiting(!pending_.empty() || !ready_.empty());
+    SetWaiting(head_ < records_.size());
     callback(message);
   }
-  SetWaiting(!pending_.empty());
+  if (--depth_ == 0) {
+    // Nothing handed out is needed any more: the rest moves to the front.
+    if (head_ == records_.size()) {
+      records_.clear();
+      text_.clear();
+    } else if (head_ > 0) {
+      std::vector<char> rest;
+      std::vector<Pending> left(records_.begin() + static_cast<std::ptrdiff_t>(head_), records_.end());
+      for (Pending& p : left) {
+        const std::uint32_t at = static_cast<std::uint32_t>(rest.size());
+        rest.insert(rest.end(), text_.begin() + p.textAt, text_.begin() + p.textAt + p.textLength);
+        p.textAt = at;
+      }
+      records_.assign(left.begin(), left.end());
+      text_.assign(rest.begin(), rest.end());
+    }
+    ready_ -= head_;
+    head_ = 0;
+    MaybeReport(MonotonicNanoseconds(), false);
+  }
+  SetWaiting(head_ < records_.size());
   return taken;
 }
+
+void TraceReceiver::ReportLosses() { MaybeReport(MonotonicNanoseconds(), true); }
 
 }  // namespace plat::ipc

@@ -33,7 +33,7 @@ TraceSender::TraceSender() {
   Open(dir.path + kSocketFileName);
 }
 
-TraceSender::TraceSender(const std::string& socket_path) { Open(socket_path); }
+TraceSender::TraceSender(const std::string& socket_path, Clock clock) : clock_(clock) { Open(socket_path); }
 
 void TraceSender::Open(const std::string& socket_path) {
   if (!MakeSocketAddress(socket_path, address_, address_length_)) {
@@ -51,11 +51,22 @@ void TraceSender::Count(SendDrop why) {
   dropped_[static_cast<std::size_t>(why)].fetch_add(1, std::memory_order_relaxed);
 }
 
+void TraceSender::Drop(SendDrop why) {
+  Count(why);
+  if (fd_ >= 0) {
+    ++sequence_;  // the gap tells the viewer, with the next message through
+    ++untold_;
+  } else {
+    ++unconnected_;
+  }
+}
+
 bool TraceSender::Send(TraceMessage message, std::int32_t wparam, std::int32_t lparam,
                        std::string_view text) {
   auto datagram = Encode(message, wparam, lparam, text);
   if (!datagram) {
-    Count(SendDrop::kNotEncoded);
+    std::lock_guard<std::mutex> lock(mutex_);
+    Drop(SendDrop::kNotEncoded);
     return false;
   }
   return SendDatagram(*datagram);
@@ -67,13 +78,14 @@ bool TraceSender::Connect(SendDrop& why) {
     why = SendDrop::kNoSocket;
     return false;
   }
-  // The credentials go with every message, the first ones included.
-  int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
   int bytes = kSendBufferBytes;
   setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
   if (connect(fd, reinterpret_cast<const sockaddr*>(&address_), address_length_) == 0) {
     fd_ = fd;
+    tried_ = false;
+    sequence_ = 0;
+    told_unconnected_ = unconnected_;
+    unconnected_ = 0;
     return true;
   }
   switch (errno) {
@@ -93,22 +105,44 @@ bool TraceSender::Connect(SendDrop& why) {
   return false;
 }
 
+bool TraceSender::DropWhileUnreachable() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (fd_ >= 0 || !tried_ || clock_() - last_try_ >= kRetryIntervalMs * 1000000u) return false;
+  Drop(last_failure_);
+  return true;
+}
+
 bool TraceSender::SendDatagram(const Datagram& datagram) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!address_ok_) {
-    Count(SendDrop::kNoSocket);
+    Drop(SendDrop::kNoSocket);
     return false;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
+  Datagram numbered = datagram;
   // A connection the viewer closed is made anew once.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    SendDrop why = SendDrop::kOther;
-    if (fd_ < 0 && !Connect(why)) {
-      Count(why);
-      return false;
+    if (fd_ < 0) {
+      // No viewer, a moment ago: no new try before the interval is over.
+      const std::uint64_t now = clock_();
+      if (tried_ && now - last_try_ < kRetryIntervalMs * 1000000u) {
+        Drop(last_failure_);
+        return false;
+      }
+      SendDrop why = SendDrop::kOther;
+      if (!Connect(why)) {
+        tried_ = true;
+        last_try_ = now;
+        last_failure_ = why;
+        Drop(why);
+        return false;
+      }
     }
+    SetCounters(numbered, sequence_, told_unconnected_);
     for (;;) {
-      const ssize_t n = send(fd_, datagram.bytes.data(), datagram.size, MSG_DONTWAIT | MSG_NOSIGNAL);
+      const ssize_t n = send(fd_, numbered.bytes.data(), numbered.size, MSG_DONTWAIT | MSG_NOSIGNAL);
       if (n >= 0) {
+        ++sequence_;
+        untold_ = 0;
         sent_.fetch_add(1, std::memory_order_relaxed);
         return true;
       }
@@ -117,21 +151,25 @@ bool TraceSender::SendDatagram(const Datagram& datagram) {
     switch (errno) {
       case EAGAIN:
       case ENOBUFS:
-        Count(SendDrop::kQueueFull);
+        Drop(SendDrop::kQueueFull);
         return false;
       case EPIPE:
       case ECONNRESET:
       case ENOTCONN:
       case ECONNREFUSED:
+        // What was dropped since the last message through goes with the
+        // next connection.
         close(fd_);
         fd_ = -1;
+        unconnected_ += untold_;
+        untold_ = 0;
         continue;
       default:
-        Count(SendDrop::kOther);
+        Drop(SendDrop::kOther);
         return false;
     }
   }
-  Count(SendDrop::kNoReceiver);
+  Drop(SendDrop::kNoReceiver);
   return false;
 }
 

@@ -20,19 +20,28 @@ Bytes EncodeOk(TraceMessage m, std::int32_t w, std::int32_t l, std::string_view 
 
 TEST(TraceProtocol, LayoutIsTheDocumentedOne) {
   const Bytes expected = {
-      'L', 'V', 'T', 'R', 2, 0,                              // magic, version 2
+      'L', 'V', 'T', 'R', 3, 0,                              // magic, version 3
       20, 'W', 'M', '_', 'T', 'R', 'A', 'C', 'E', '_', 'S',  // name
       'E', 'T', 'F', 'I', 'L', 'E', 'N', 'A', 'M', 'E',      //
       0xFE, 0xFF, 0xFF, 0xFF,                                // wParam -2
       0, 0, 0, 0,                                            // lParam unused
       3, 'a', '/', 'b',                                      // text
       8, 7, 6, 5, 4, 3, 2, 1,                                // sent
+      0x22, 0x11, 0, 0, 0, 0, 0, 0,                          // sequence
+      5, 0, 0, 0, 0, 0, 0, 0x80,                             // unconnected
   };
-  EXPECT_EQ(EncodeOk(TraceMessage::kSetFileName, -2, 77, "a/b", 0x0102030405060708u), expected);
-  EXPECT_EQ(Decode(expected).sent, 0x0102030405060708u);
+  auto numbered = Encode(TraceMessage::kSetFileName, -2, 77, "a/b", 0x0102030405060708u);
+  ASSERT_TRUE(numbered);
+  SetCounters(*numbered, 0x1122, 0x8000000000000005u);
+  EXPECT_EQ(ToBytes(*numbered), expected);
+  const DecodeResult r = Decode(expected);
+  EXPECT_EQ(r.sent, 0x0102030405060708u);
+  EXPECT_EQ(r.sequence, 0x1122u);
+  EXPECT_EQ(r.unconnected, 0x8000000000000005u);
 
   Bytes colour = EncodeOk(TraceMessage::kSetColor, 3, 0x00123456, "ignored", 0);
-  const Bytes tail = {3, 0, 0, 0, 0x56, 0x34, 0x12, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // wParam, lParam, no text, sent
+  Bytes tail = {3, 0, 0, 0, 0x56, 0x34, 0x12, 0x00, 0};  // wParam, lParam, no text
+  tail.resize(tail.size() + 24, 0);                       // sent, sequence, unconnected: 0 until sent
   ASSERT_EQ(colour.size(), 7 + 17 + tail.size());
   EXPECT_EQ(Bytes(colour.end() - static_cast<long>(tail.size()), colour.end()), tail);
 }
@@ -149,7 +158,7 @@ TEST(TraceProtocol, DecodeRejectsEveryDeparture) {
       {"short and wrong magic", {'L', 'V', 'X'}, Reject::kTruncated},
       {"older version", with([](Bytes& b) { b[4] = 1; }), Reject::kOldVersion},
       {"much older version", with([](Bytes& b) { b[4] = 0; }), Reject::kOldVersion},
-      {"newer version", with([](Bytes& b) { b[4] = 3; }), Reject::kNewVersion},
+      {"newer version", with([](Bytes& b) { b[4] = 4; }), Reject::kNewVersion},
       {"much newer version", with([](Bytes& b) { b[5] = 1; }), Reject::kNewVersion},
       {"name length zero", with([](Bytes& b) { b[6] = 0; }), Reject::kMalformed},
       {"name length too long", with([](Bytes& b) { b[6] = 33; }), Reject::kMalformed},
@@ -159,7 +168,8 @@ TEST(TraceProtocol, DecodeRejectsEveryDeparture) {
        Reject::kTruncated},
       {"byte after the text", with([](Bytes& b) { b.push_back('!'); }), Reject::kMalformed},
       {"NUL inside the text", with([](Bytes& b) { b[kTextLengthAt + 2] = 0; }), Reject::kMalformed},
-      {"no send time", with([](Bytes& b) { b.resize(b.size() - 8); }), Reject::kTruncated},
+      {"no send time", with([](Bytes& b) { b.resize(b.size() - 24); }), Reject::kTruncated},
+      {"no unconnected count", with([](Bytes& b) { b.resize(b.size() - 8); }), Reject::kTruncated},
       {"text longer than an atom", long_text, Reject::kTextTooLong},
       {"oversized", Bytes(kMaxDatagramSize + 1, 'L'), Reject::kOversized},
   };

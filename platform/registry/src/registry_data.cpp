@@ -10,6 +10,7 @@ struct RegistryData::Node {
   std::string name;
   std::vector<std::pair<std::string, RegistryValue>> values;
   std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
+  std::vector<std::string> kept;  // lines under this key that did not parse, and comments, as they were
 
   RegistryValue* Value(std::string_view wanted) {
     for (auto& [n, v] : values) {
@@ -40,6 +41,23 @@ struct RegistryData::Node {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kHeaderComment = "; Registry store of the Kestrum suite. Rewritten whole by the programs.";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+void AppendLines(std::string& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    out += line;
+    out += '\n';
+  }
+}
 constexpr char kLowerHex[] = "0123456789abcdef";
 
 bool SplitPath(std::string_view path, std::vector<std::string_view>& parts) {
@@ -172,8 +190,10 @@ bool ParseValueLine(std::string_view line, std::string& name, RegistryValue& val
   } else if (!ReadQuoted(line, at, name)) {
     return false;
   }
+  while (at < line.size() && IsBlank(line[at])) ++at;
   if (at >= line.size() || line[at] != '=') return false;
   ++at;
+  while (at < line.size() && IsBlank(line[at])) ++at;
   constexpr std::string_view kDword = "dword:";
   if (line.substr(at, kDword.size()) == kDword) {
     const std::string_view digits = line.substr(at + kDword.size());
@@ -286,29 +306,51 @@ int RegistryData::DeleteKey(std::string_view key) {
 RegistryData RegistryData::Parse(std::string_view text, std::size_t* damaged_lines) {
   RegistryData data;
   std::size_t damaged = 0;
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    data.byteOrderMark_ = true;
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  // Where a line that is kept as it is goes: under the current key, among
+  // the lines of a damaged key, or at the top before any key.
   Node* current = nullptr;
+  bool inDamagedKey = false;
+  auto keep = [&](std::string_view raw) {
+    std::vector<std::string>& into = inDamagedKey ? data.damagedKeys_ : current ? current->kept : data.top_;
+    into.emplace_back(raw);
+  };
   std::vector<std::string> names;
   std::string name;
   RegistryValue value;
-  while (!text.empty()) {
+  for (bool first = true; !text.empty(); first = false) {
     const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+    const std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    std::string_view line = raw;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty() || line[0] == ';') continue;
+    if (first && line == kHeaderComment) continue;  // the writer's own, written anew
+    line = Trimmed(line);
+    if (line.empty()) continue;
+    if (line[0] == ';') {
+      keep(raw);
+      continue;
+    }
 
     if (line[0] == '[') {
-      current = nullptr;
       if (line.size() < 2 || line.back() != ']' || !DecodeKeyPath(line.substr(1, line.size() - 2), names)) {
         ++damaged;
+        current = nullptr;
+        inDamagedKey = true;
+        keep(raw);
         continue;
       }
+      inDamagedKey = false;
       current = data.root_.get();
       for (const std::string& n : names) current = current->Make(n);
       continue;
     }
-    if (current == nullptr || !ParseValueLine(line, name, value)) {
+    if (inDamagedKey || current == nullptr || !ParseValueLine(line, name, value)) {
       ++damaged;
+      keep(raw);
       continue;
     }
     current->Put(name, std::move(value));
@@ -318,11 +360,15 @@ RegistryData RegistryData::Parse(std::string_view text, std::size_t* damaged_lin
 }
 
 std::string RegistryData::Text() const {
-  std::string out = "; Registry store of the Kestrum suite. Rewritten whole by the programs.\n";
+  std::string out;
+  if (byteOrderMark_) out += kByteOrderMark;
+  out += kHeaderComment;
+  out += '\n';
+  AppendLines(out, top_);
   struct Writer {
     std::string& out;
     void Write(const Node& node, const std::string& path, bool is_root) {
-      if (!is_root || !node.values.empty()) {
+      if (!is_root || !node.values.empty() || !node.kept.empty()) {
         out += '[';
         out += path;
         out += "]\n";
@@ -339,6 +385,7 @@ std::string RegistryData::Text() const {
         }
         out += '\n';
       }
+      AppendLines(out, node.kept);
       for (const auto& [folded, child] : node.children) {
         std::string child_path = path;
         if (!is_root) child_path += '\\';
@@ -348,6 +395,9 @@ std::string RegistryData::Text() const {
     }
   };
   Writer{out}.Write(*root_, "", true);
+  // Last: a damaged key line with what was below it is followed by the next
+  // good key line or by nothing, as it was.
+  AppendLines(out, damagedKeys_);
   return out;
 }
 

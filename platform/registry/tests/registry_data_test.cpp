@@ -116,7 +116,37 @@ TEST(RegistryFormat, SkipsDamagedLinesAndKeepsTheRest) {
     EXPECT_EQ(data.Find("Good", "B") != nullptr, !bad_key_line);
     EXPECT_EQ(damaged, bad_key_line ? 3u : 2u);  // the orphan, the line, and B under a bad key
     EXPECT_EQ(data.Find("", "Orphan"), nullptr);
+    // What is not read is written back as it was, and stays where it belongs.
+    const std::string out = data.Text();
+    EXPECT_NE(out.find(std::string("\n") + bad + "\n"), std::string::npos) << out;
+    std::size_t again = 0;
+    const RegistryData back = RegistryData::Parse(out, &again);
+    EXPECT_EQ(again, damaged);
+    EXPECT_EQ(back.Text(), out);
+    EXPECT_EQ(back.Find("Good", "B") != nullptr, !bad_key_line);
+    EXPECT_EQ(back.Find("", "Orphan"), nullptr);
   }
+}
+
+TEST(RegistryFormat, KeepsCommentsAndTheByteOrderMarkAndAllowsBlanks) {
+  const std::string text =
+      "\xEF\xBB\xBF; a person's note\r\n"
+      "  [Software\\Other]\t\n"
+      "\t\"Keep\" =  \"me\" \n"
+      "; about the next one\n"
+      "@ = dword:7\n";
+  std::size_t damaged = 9;
+  const RegistryData data = RegistryData::Parse(text, &damaged);
+  EXPECT_EQ(damaged, 0u);
+  EXPECT_EQ(data.Find("Software\\Other", "Keep")->text, "me");
+  EXPECT_EQ(data.Find("Software\\Other", "")->integer, 7u);
+  EXPECT_EQ(data.Text(), "\xEF\xBB\xBF" + std::string(kHeader) +
+                             "; a person's note\r\n"
+                             "[Software]\n"
+                             "[Software\\Other]\n"
+                             "\"Keep\"=\"me\"\n"
+                             "@=dword:00000007\n"
+                             "; about the next one\n");
 }
 
 TEST(RegistryFormat, AcceptsCrLfAndShortIntegers) {

@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace plat {
 namespace {
@@ -58,6 +60,33 @@ std::string ResolveLink(const std::string& path) {
   return resolved;
 }
 
+constexpr std::string_view kTempMark = ".tmp";
+
+std::string TempName(const std::string& target, unsigned serial) {
+  return target + std::string(kTempMark) + std::to_string(::getpid()) + "_" + std::to_string(serial);
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty() || text.size() > 18) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// The writer's process id when name is one of TempName's for base, else -1.
+long long TempWriter(std::string_view name, std::string_view base) {
+  if (name.size() <= base.size() + kTempMark.size() || name.substr(0, base.size()) != base) return -1;
+  name.remove_prefix(base.size());
+  if (name.substr(0, kTempMark.size()) != kTempMark) return -1;
+  name.remove_prefix(kTempMark.size());
+  const std::size_t sep = name.find('_');
+  if (sep == std::string_view::npos || !AllDigits(name.substr(0, sep)) || !AllDigits(name.substr(sep + 1))) {
+    return -1;
+  }
+  return std::stoll(std::string(name.substr(0, sep)));
+}
+
 }  // namespace
 
 int ReadWholeFile(const std::string& path, std::string& content) {
@@ -104,7 +133,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    temp = TempName(target, counter++);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(new_file_mode));
     if (fd < 0 && errno != EEXIST && errno != EINTR) return errno;
   }
@@ -129,6 +158,29 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content, uns
     ::close(dir);
   }
   return 0;
+}
+
+std::vector<LeftoverTemporary> FindLeftoverTemporaries(const std::string& path) {
+  std::vector<LeftoverTemporary> found;
+  const std::string target = ResolveLink(path);
+  const std::string folder = DirectoryOf(target);
+  const std::size_t slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return found;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const long long pid = TempWriter(entry->d_name, base);
+    if (pid < 0) continue;
+    LeftoverTemporary leftover;
+    leftover.path = folder + "/" + entry->d_name;
+    struct stat st {};
+    // Only what is a plain file of that name; a link is not followed.
+    if (::lstat(leftover.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    leftover.pid = pid;
+    leftover.modified = st.st_mtim.tv_sec;
+    found.push_back(std::move(leftover));
+  }
+  return found;
 }
 
 std::string ErrorText(int error) {

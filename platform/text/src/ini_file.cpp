@@ -169,7 +169,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   if (bytes.substr(0, kUtf16LEMark.size()) == kUtf16LEMark) {
     doc.encoding_ = Encoding::kUtf16LE;
     bytes.remove_prefix(kUtf16LEMark.size());
-    if (bytes.size() % 2 != 0) doc.tail_ = bytes.substr(bytes.size() - 1);
+    if (bytes.size() % 2 != 0) doc.tail_ = std::string(bytes.substr(bytes.size() - 1));
     decoded = Utf16LEToUtf8(bytes);
     text = decoded;
   } else if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
@@ -300,7 +300,9 @@ bool IniDocument::SetValue(std::string_view section, std::string_view key, std::
     return true;
   }
   if (!lines_.empty() && !IsBlank(lines_.back().text)) lines_.push_back(Classify("", newline_));
-  lines_.push_back(Classify("[" + std::string(section) + "]", newline_));
+  std::string header = "[";
+  header.append(section).append("]");
+  lines_.push_back(Classify(std::move(header), newline_));
   lines_.push_back(Classify(text, newline_));
   return true;
 }

@@ -119,7 +119,7 @@ TEST(IntToText, DecimalAndHexadecimal) {
 TEST(IntToText, RoundTripsThroughStrToInt) {
   for (const std::int32_t v : {0, 1, -1, 255, 65535, 2147483647, -2147483647 - 1}) {
     EXPECT_EQ(plat::StrToInt(plat::IntToStr(v)), v);
-    EXPECT_EQ(plat::StrToInt("$" + plat::IntToHex(static_cast<std::uint32_t>(v), 8)), v);
+    EXPECT_EQ(plat::StrToInt(std::string("$").append(plat::IntToHex(static_cast<std::uint32_t>(v), 8))), v);
   }
 }
 

@@ -22,15 +22,7 @@ using namespace std::string_literals;
 
 std::string Bytes(const std::string& text) { return text; }
 std::string Utf8Marked(const std::string& text) { return "\xEF\xBB\xBF" + text; }
-// ASCII text as UTF-16LE with its byte-order mark, as the profile functions write it.
-std::string Utf16(const std::string& ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
+using test_support::Utf16;
 
 class IniFileTest : public ::testing::Test {
  protected:

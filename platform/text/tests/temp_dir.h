@@ -41,6 +41,17 @@ inline void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
+// ASCII text as UTF-16LE with its byte-order mark, as the Windows profile
+// functions write a file that is Unicode.
+inline std::string Utf16(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
 // Sets (or, with nullptr, removes) an environment variable for one scope.
 class ScopedEnv {
  public:

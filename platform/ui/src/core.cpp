@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 
@@ -153,10 +155,17 @@ Window::~Window() {
   }
 }
 
-int Window::GetClientWidth() const { return Width - FrameWidth(); }
-void Window::SetClientWidth(int w) { Width = w + FrameWidth(); }
-int Window::GetClientHeight() const { return Height - FrameHeight(); }
-void Window::SetClientHeight(int h) { Height = h + FrameHeight(); }
+namespace {
+// Any size a program stores may come back here, however far out of range.
+int Saturated(std::int64_t v) {
+  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+}  // namespace
+
+int Window::GetClientWidth() const { return Saturated(static_cast<std::int64_t>(Width) - FrameWidth()); }
+void Window::SetClientWidth(int w) { Width = Saturated(static_cast<std::int64_t>(w) + FrameWidth()); }
+int Window::GetClientHeight() const { return Saturated(static_cast<std::int64_t>(Height) - FrameHeight()); }
+void Window::SetClientHeight(int h) { Height = Saturated(static_cast<std::int64_t>(h) + FrameHeight()); }
 
 Window* Window::Controls(int index) const {
   if (index < 0 || index >= static_cast<int>(children_.size())) return nullptr;

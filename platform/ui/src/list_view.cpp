@@ -48,8 +48,15 @@ bool ListView::DeleteColumn(int index) {
 }
 
 // ---------------------------------------------------------------- rows
+void ListView::SetItemCount(int count) {
+  if (!OwnerData() || count < 0 || count == count_) return;
+  if (count < count_) ++generation_;
+  count_ = count;
+  Request(dfContent);
+}
+
 int ListView::InsertItem(int row, const std::string& text) {
-  if (row < 0) return -1;
+  if (row < 0 || OwnerData()) return -1;
   const bool atEnd = row >= GetItemCount();
   row = std::min(row, GetItemCount());
   rows_.insert(rows_.begin() + row, std::vector<std::string>{text});
@@ -59,7 +66,7 @@ int ListView::InsertItem(int row, const std::string& text) {
 }
 
 bool ListView::SetItemText(int row, int subItem, const std::string& text) {
-  if (row < 0 || row >= GetItemCount() || subItem < 0) return false;
+  if (row < 0 || row >= GetItemCount() || subItem < 0 || OwnerData()) return false;
   auto& cells = rows_[static_cast<std::size_t>(row)];
   if (cells.size() <= static_cast<std::size_t>(subItem)) cells.resize(static_cast<std::size_t>(subItem) + 1);
   cells[static_cast<std::size_t>(subItem)] = text;
@@ -69,12 +76,13 @@ bool ListView::SetItemText(int row, int subItem, const std::string& text) {
 
 std::string ListView::GetItemText(int row, int subItem) const {
   if (row < 0 || row >= GetItemCount() || subItem < 0) return {};
+  if (OwnerData()) return OnGetItemText ? std::string(OnGetItemText(row, subItem)) : std::string();
   const auto& cells = rows_[static_cast<std::size_t>(row)];
   return static_cast<std::size_t>(subItem) < cells.size() ? cells[static_cast<std::size_t>(subItem)] : std::string();
 }
 
 bool ListView::DeleteItem(int row) {
-  if (row < 0 || row >= GetItemCount()) return false;
+  if (row < 0 || row >= GetItemCount() || OwnerData()) return false;
   rows_.erase(rows_.begin() + row);
   ++generation_;
   Request(dfContent);
@@ -82,6 +90,10 @@ bool ListView::DeleteItem(int row) {
 }
 
 bool ListView::DeleteAllItems() {
+  if (OwnerData()) {
+    SetItemCount(0);
+    return true;
+  }
   if (!rows_.empty()) {
     rows_.clear();
     ++generation_;

@@ -93,6 +93,31 @@ TEST_F(ListViewTest, OnlyAppendedRowsAndSetCellsKeepTheLayoutGeneration) {
   }
 }
 
+TEST_F(ListViewTest, AVirtualListReadsItsCellsFromItsOwner) {
+  list->Style = list->Style | plat::LVS_OWNERDATA;
+  list->InsertColumn(0, "A");
+  list->InsertColumn(1, "B");
+  std::vector<std::string> owner = {"r0", "r1", "r2"};
+  list->OnGetItemText = [&](int row, int sub) -> std::string_view {
+    return sub == 0 ? std::string_view(owner[static_cast<std::size_t>(row)]) : std::string_view("b");
+  };
+  EXPECT_EQ(list->InsertItem(0, "kept nowhere"), -1);
+  EXPECT_EQ(list->GetItemCount(), 0);
+  const std::uint64_t generation = list->LayoutGeneration();
+  list->SetItemCount(3);
+  EXPECT_EQ(list->LayoutGeneration(), generation) << "rows appended keep the layout";
+  EXPECT_EQ(Row(2), (std::vector<std::string>{"r2", "b"}));
+  owner[2] = "changed";
+  EXPECT_EQ(Row(2), (std::vector<std::string>{"changed", "b"})) << "read when asked, never kept";
+  EXPECT_TRUE(list->EnsureVisible(2, true));
+  EXPECT_FALSE(list->EnsureVisible(3, true));
+  EXPECT_EQ(list->GetItemText(3, 0), "");
+  list->SetItemCount(1);
+  EXPECT_NE(list->LayoutGeneration(), generation);
+  EXPECT_TRUE(list->DeleteAllItems());
+  EXPECT_EQ(list->GetItemCount(), 0);
+}
+
 TEST_F(ListViewTest, TheOwnerChoosesEachRowsColoursAtPaintTime) {
   list->InsertColumn(0, "A");
   for (int i = 0; i < 3; ++i) list->InsertItem(i, "row");

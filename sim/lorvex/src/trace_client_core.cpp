@@ -34,6 +34,8 @@ void TraceClient::Send(TraceMessage message, std::int32_t wparam, std::int32_t l
 
 void TraceClient::Trace(std::int32_t channel, const char* text) {
   if (!on_.load(std::memory_order_relaxed)) return;
+  // No viewer a moment ago: the record is not even made.
+  if (sender_->DropWhileUnreachable()) return;
   auto now = std::chrono::system_clock::now();
   std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;

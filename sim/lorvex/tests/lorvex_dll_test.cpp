@@ -114,10 +114,6 @@ TEST(LorvexDll, EntriesReachTheViewer) {
   Entries dll = Load();
   ASSERT_TRUE(dll.lorvex && dll.start && dll.stop && dll.color && dll.medium && dll.file);
 
-  // No viewer yet: output still counts as running, and the trace is gone.
-  EXPECT_EQ(dll.start(), 1);
-  dll.lorvex(1, "before the viewer");
-
   ReceiverOpen opened = TraceReceiver::Open();
   ASSERT_EQ(opened.error, OpenError::kNone) << opened.message;
   TraceReceiver& viewer = *opened.receiver;
@@ -154,6 +150,11 @@ TEST(LorvexDll, EntriesReachTheViewer) {
   got = received();
   ASSERT_EQ(got.size(), 1u);
   EXPECT_TRUE(got[0].text.ends_with("#~resumed"));
+
+  // No viewer any more: output still counts as running, and the trace is gone.
+  opened.receiver.reset();
+  EXPECT_EQ(dll.start(), 1);
+  dll.lorvex(1, "after the viewer");
 }
 
 }  // namespace

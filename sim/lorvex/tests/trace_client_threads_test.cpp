@@ -36,13 +36,15 @@ class ReadingViewer {
     std::uint64_t one = 1;
     EXPECT_EQ(write(stop_, &one, sizeof one), static_cast<ssize_t>(sizeof one));
     thread_.join();
-    Drain();
+    // More may be queued than one Drain takes.
+    while (Drain() > 0) {
+    }
     close(stop_);
     return std::move(got_);
   }
 
  private:
-  void Drain() { receiver_.Drain([this](const TraceDatagram& d) { got_.push_back(d); }); }
+  std::size_t Drain() { return receiver_.Drain([this](const TraceDatagram& d) { got_.push_back(d); }); }
 
   TraceReceiver& receiver_;
   int stop_ = eventfd(0, EFD_CLOEXEC);

@@ -67,7 +67,8 @@ std::string ListText() {
   g_list(&count, ids.data());
   std::string text = std::to_string(count);
   for (std::uint16_t i = 0; i < count && i < TAMSILE_CAPACITY; ++i) {
-    text += " " + std::to_string(ids[i]);
+    text += ' ';
+    text += std::to_string(ids[i]);
   }
   return text;
 }

@@ -19,8 +19,18 @@
 // file, applies the change and replaces the whole file atomically (temporary
 // file, fsync, rename), so two programs ending together never tear the file and
 // neither loses the other's values. A file that exists but cannot be read is
-// never overwritten. Reading takes no lock: the rename makes every version of the
-// file complete.
+// never overwritten, nor is anything that is not a regular file (a FIFO is
+// refused at once, kNotARegularFile, never waited on). Reading takes no lock: the rename
+// makes every version of the file complete.
+//
+// The lock is waited for a bounded time only (RegistryLockWait): a program
+// that holds it for longer, or was stopped while holding it, makes the write
+// fail with EWOULDBLOCK and the file stays as it was. While it holds the lock,
+// a writer removes the temporary files that earlier writers killed between
+// writing and renaming have left ("HKEY_CURRENT_USER.reg.tmp<pid>_<n>"): every
+// writer makes and renames its temporary file under the lock, so one found
+// then is stale; a file is removed when, besides, its writer's process is gone
+// or it is an hour old.
 //
 // Results are 0 for success or an error number of <cerrno>: ENOENT for a key or
 // value that does not exist, EINVAL for an invalid key path, ENOTEMPTY for
@@ -40,8 +50,15 @@
 // \xHH; bytes from 0x80 up are kept as they are, so UTF-8 text stays readable and
 // any byte string survives. Every key is written on its own line, parents first,
 // sub-keys ordered by name without regard to case, values in the order they were
-// first written. A line that does not parse is skipped (and the values under a
-// damaged key line with it); it is dropped at the next rewrite.
+// first written. Blanks (spaces, tabs) around a key line or a value line and
+// around its "=", and a UTF-8 byte-order mark at the start of the file, are
+// allowed; a byte-order mark is written back. A line that does not parse, and
+// a comment, is kept as it is, byte for byte, and written back at the next
+// rewrite: a damaged or commented line under a key stays under that key, one
+// before the first key stays at the top, and a damaged key line stays with the
+// lines below it up to the next good key line (at the end of the file). Its
+// values are not seen by the programs, and deleting the key deletes what was
+// kept under it.
 
 #include <cstdint>
 #include <functional>
@@ -82,7 +99,8 @@ class RegistryData {
   RegistryData(RegistryData&&) noexcept;
   RegistryData& operator=(RegistryData&&) noexcept;
 
-  // damaged_lines, when given, receives the number of lines that were skipped.
+  // damaged_lines, when given, receives the number of lines that did not
+  // parse (kept as they are; comments are not counted).
   static RegistryData Parse(std::string_view text, std::size_t* damaged_lines = nullptr);
   std::string Text() const;
 
@@ -99,6 +117,9 @@ class RegistryData {
  private:
   struct Node;
   std::unique_ptr<Node> root_;
+  bool byteOrderMark_ = false;
+  std::vector<std::string> top_;          // kept lines before the first key line
+  std::vector<std::string> damagedKeys_;  // damaged key lines with the lines below them
 };
 
 // Changes to be applied together, in order, by one rewrite of the store.
@@ -115,6 +136,24 @@ class RegistryBatch {
   friend class Registry;
   std::vector<std::function<int(RegistryData&)>> changes_;
 };
+
+// How long a writer waits for another program's lock, and on which clock. It
+// waits in the kernel's queue for the lock (a helper thread does, so that a
+// writer that lets the lock go and takes it again at once starves no one),
+// for limitMs of real time; with sleep set (a program sets the sleep of its
+// own clock, so that a test in virtual time does not wait in real time), for
+// 20 ms of real time and then limitMs counted in sleep(1) steps. A helper
+// given up on lets the lock go as soon as it has it.
+struct RegistryLockWait {
+  std::uint32_t limitMs = 2000;
+  std::function<void(std::uint32_t ms)> sleep;
+};
+void SetRegistryLockWait(RegistryLockWait wait);
+RegistryLockWait GetRegistryLockWait();
+
+// Test seam: called with the store's path each time a file of the store is
+// read whole (by Load, by every read call, and inside every write).
+void SetRegistryReadObserver(std::function<void(const std::string& path)> observer);
 
 // The store of one root. Objects are cheap; each call goes to the file.
 class Registry {

@@ -4,8 +4,10 @@
 // system's error number (errno) or kNotARegularFile; ENOENT means the file does
 // not exist.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plat {
 
@@ -26,6 +28,18 @@ int ReadWholeFile(const std::string& path, std::string& content);
 // process) gives EACCES and is left alone, and so is anything in its place
 // that is no regular file.
 int ReplaceFileAtomically(const std::string& path, std::string_view content, unsigned new_file_mode = 0666);
+
+// A temporary file of ReplaceFileAtomically that was never renamed (its writer
+// was killed between writing and renaming, or the machine went down).
+struct LeftoverTemporary {
+  std::string path;
+  long long pid = 0;          // the writer's process id, from the name
+  std::int64_t modified = 0;  // last change, seconds since the epoch
+};
+
+// The temporary files of replacements of path that lie beside it now. Which of
+// them are stale only the caller can know: a writer may be writing one now.
+std::vector<LeftoverTemporary> FindLeftoverTemporaries(const std::string& path);
 
 // The system's text for an error number ("No such file or directory"), and
 // "Not a regular file" for kNotARegularFile.

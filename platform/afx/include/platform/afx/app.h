@@ -80,9 +80,14 @@ class CWinApp : public CCmdTarget {
   BOOL WriteProfileInt(const std::string& section, const std::string& entry, int value);
   BOOL WriteProfileString(const std::string& section, const std::string& entry, const std::string& value);
   // Between these two every profile write is collected and then applied to
-  // the store in one rewrite, in order: all of them or none.
+  // the store in one rewrite, in order: all of them or none; and every
+  // profile read is answered from one read of the store, made at the first
+  // read. A failed rewrite is told on standard error.
   void BeginProfileBatch();
   BOOL CommitProfileBatch();
+  // Inside a batch: the error of its one read of the store (0 when read, or
+  // when there is no store yet); the reads then answer their defaults.
+  int ProfileBatchReadError() const;
 
   // ---- documents
   void AddDocTemplate(CDocTemplate* tmpl);  // the application owns it
@@ -129,6 +134,12 @@ class CWinApp : public CCmdTarget {
   std::vector<std::string> args_;
   std::vector<std::unique_ptr<CDocTemplate>> templates_;
   std::optional<plat::RegistryBatch> batch_;
+  mutable std::optional<plat::RegistryData> batchData_;
+  mutable int batchReadError_ = 0;
+  plat::RegistryLockWait previousLockWait_;
+
+  const plat::RegistryData* BatchData() const;
+  std::optional<plat::RegistryValue> ReadProfileValue(const std::string& section, const std::string& entry) const;
 };
 
 // The current application object (null when none exists).

@@ -174,8 +174,6 @@ class CDialog : public CWnd {
   // Makes the window and its controls from the template: a top-level
   // window owned by `owner`, or (WS_CHILD templates) a child of it.
   BOOL CreateFromTemplate(CWnd* owner);
-  // Modal bookkeeping shared with the property sheet.
-  INT_PTR RunModalLoop();
   int FrameWidth() const override;
   int FrameHeight() const override;
   void OnOKCommand() { OnOK(); }

@@ -9,6 +9,7 @@
 // offers them to the application's PreTranslateMessage first; a backend
 // feeds a person's keys and clicks to afx windows the same way.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,10 +38,18 @@ inline LPARAM MakeLParam(int low, int high) {
 inline int LoWord(LPARAM l) { return static_cast<int>(static_cast<std::uint32_t>(l) & 0xFFFF); }
 inline int HiWord(LPARAM l) { return static_cast<int>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
 
+// Edges are 32-bit and wrap as the window system's own do: a window at the
+// far end of the range gives back the width it was given, never an overflow.
 struct RECT {
   int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
+  int Width() const { return WrappedDifference(right, left); }
+  int Height() const { return WrappedDifference(bottom, top); }
+  static int WrappedSum(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+  }
+  static int WrappedDifference(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+  }
 };
 
 struct MSG {

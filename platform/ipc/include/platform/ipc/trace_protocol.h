@@ -25,8 +25,19 @@
 //                 messages without an atom
 //   16+N+T  8     sent: unsigned 64-bit, the sender's CLOCK_MONOTONIC in
 //                 nanoseconds when it sent the message
+//   24+N+T  8     sequence: unsigned 64-bit, the message's number among those
+//                 its sender had for this connection, from 0 (one the sender
+//                 dropped, its queue full, still took a number)
+//   32+N+T  8     unconnected: unsigned 64-bit, how many messages the sender
+//                 dropped without any connection (no viewer ran, or none took
+//                 it) before it made this one; the same in every message of a
+//                 connection
 //
-// A datagram is exactly 24 + N + T bytes long, so at most kMaxDatagramSize.
+// A datagram is exactly 40 + N + T bytes long, so at most kMaxDatagramSize.
+//
+// The two counters tell the viewer what never reached it: a gap in the
+// sequence is what the sender dropped on the way, and the unconnected count
+// what it dropped before the connection existed.
 //
 // The monotonic clock is one for the whole machine: the viewer hands the
 // messages of several senders on in the order they were sent, as one window
@@ -48,11 +59,13 @@
 namespace plat::ipc {
 
 inline constexpr std::array<std::uint8_t, 4> kMagic = {'L', 'V', 'T', 'R'};
-inline constexpr std::uint16_t kProtocolVersion = 2;
+inline constexpr std::uint16_t kProtocolVersion = 3;
 inline constexpr std::size_t kMaxNameLength = 32;
 inline constexpr std::size_t kMaxAtomText = 254;
 inline constexpr std::size_t kHeaderSize = 7;  // magic, version, name length
-inline constexpr std::size_t kMaxDatagramSize = kHeaderSize + kMaxNameLength + 9 + kMaxAtomText + 8;
+inline constexpr std::size_t kMaxDatagramSize = kHeaderSize + kMaxNameLength + 9 + kMaxAtomText + 24;
+// The two counters are the datagram's last bytes, set by the sender as it sends.
+inline constexpr std::size_t kCountersSize = 16;
 
 // The six registered messages, in the order of their names above.
 enum class TraceMessage : std::uint8_t {
@@ -83,10 +96,10 @@ enum class Reject : std::uint8_t {
   kUnknownMessage,  // a name that is none of the six
   kMalformed,       // name length 0 or too long, NUL in the text, bytes after the text
   kTextTooLong,     // text longer than an atom yields
-  kNoCredentials,   // the sender's credentials did not come along
+  kNoCredentials,   // the connection's peer credentials could not be read
   kForeignUser,     // sent by another user
   kControlData,     // carried file descriptors or other ancillary data
-  kTooManySenders,  // came on a connection beyond the receiver's limit
+  kTooManySenders,  // came on a connection there was no room for
 };
 inline constexpr std::size_t kRejectCount = 12;
 // A short name for logs and counters ("truncated").
@@ -126,15 +139,35 @@ std::string_view CutToAtom(std::string_view text);
 std::optional<Datagram> Encode(TraceMessage message, std::int32_t wparam, std::int32_t lparam,
                                std::string_view text, std::uint64_t sent = MonotonicNanoseconds());
 
-struct DecodeResult {
+// Writes the sequence number and the unconnected count into an encoded datagram.
+void SetCounters(Datagram& datagram, std::uint64_t sequence, std::uint64_t unconnected);
+
+// What a datagram says besides its message.
+struct DatagramCounters {
+  std::uint64_t sent = 0;         // when its sender sent it (CLOCK_MONOTONIC, ns)
+  std::uint64_t sequence = 0;     // its number on its connection
+  std::uint64_t unconnected = 0;  // dropped by its sender before the connection
+};
+
+struct DecodeResult : DatagramCounters {
   std::optional<Reject> error;  // empty: message is valid
   TraceDatagram message;
-  std::uint64_t sent = 0;  // when its sender sent it (CLOCK_MONOTONIC, ns)
   bool ok() const { return !error; }
 };
 
 // Decodes one datagram, trusting nothing in it: any departure from the layout
 // above yields a reason, never a read outside bytes.
 DecodeResult Decode(std::span<const std::uint8_t> bytes);
+
+// The same without a copy: the text stays in bytes, which must outlive it.
+struct DecodedView : DatagramCounters {
+  std::optional<Reject> error;
+  TraceMessage message = TraceMessage::kString;
+  std::int32_t wparam = 0;
+  std::int32_t lparam = 0;
+  std::string_view text;
+  bool ok() const { return !error; }
+};
+DecodedView DecodeInPlace(std::span<const std::uint8_t> bytes);
 
 }  // namespace plat::ipc

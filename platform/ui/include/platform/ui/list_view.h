@@ -4,6 +4,11 @@
 // for grid lines and header drag and drop, and custom draw - at paint time
 // the control asks its owner for each row's text and background colour.
 //
+// With the style LVS_OWNERDATA the control is a virtual list: it keeps no
+// cells, only a row count (SetItemCount), and reads each cell from its owner
+// (OnGetItemText) when it is asked for it - at paint time. So a list of a
+// million rows costs the control nothing per row.
+//
 // Repaints are coalesced: the control keeps every row the moment it is
 // inserted, but tells the backend that its rows changed at most once per
 // kRepaintIntervalMs of the clock; a change inside that interval is told when
@@ -26,7 +31,7 @@ class Timer;
 // ---------------------------------------------------------------- styles
 // The view mode, in the low bits of Style.
 constexpr std::uint32_t LVS_ICON = 0x0000, LVS_REPORT = 0x0001, LVS_SMALLICON = 0x0002, LVS_LIST = 0x0003,
-                        LVS_TYPEMASK = 0x0003;
+                        LVS_TYPEMASK = 0x0003, LVS_OWNERDATA = 0x1000;
 // Extended list styles (GetExtendedStyle / SetExtendedStyle).
 constexpr std::uint32_t LVS_EX_GRIDLINES = 0x00000001, LVS_EX_HEADERDRAGDROP = 0x00000010,
                         LVS_EX_FULLROWSELECT = 0x00000020;
@@ -85,11 +90,19 @@ class ListView : public Window {
   const std::vector<ListColumn>& Columns() const { return columns_; }
 
   // ---- rows
-  int GetItemCount() const { return static_cast<int>(rows_.size()); }
+  int GetItemCount() const { return OwnerData() ? count_ : static_cast<int>(rows_.size()); }
+  bool OwnerData() const { return (Style & LVS_OWNERDATA) != 0; }
+  // A virtual list's rows: more rows than before are rows appended at the
+  // end, fewer a new layout. Ignored without LVS_OWNERDATA.
+  void SetItemCount(int count);
+  // A virtual list's cells, asked for by row and sub-item; the text must
+  // stay valid until the owner's next change.
+  std::function<std::string_view(int row, int subItem)> OnGetItemText;
   // Inserts a row with its item text at row (appends past the end); answers
   // the inserted row's index, or -1 for a negative row.
   int InsertItem(int row, const std::string& text);
-  // Sub-item 0 is the item text.
+  // Sub-item 0 is the item text. Neither inserts nor sets anything in a
+  // virtual list (its owner keeps the cells).
   bool SetItemText(int row, int subItem, const std::string& text);
   std::string GetItemText(int row, int subItem) const;
   bool DeleteItem(int row);
@@ -135,6 +148,7 @@ class ListView : public Window {
   void Relayout();
   std::vector<ListColumn> columns_;
   std::vector<std::vector<std::string>> rows_;
+  int count_ = 0;  // a virtual list's rows
   std::uint32_t exStyle_ = 0;
   std::uint64_t generation_ = 0;
   int scrollRow_ = -1;
