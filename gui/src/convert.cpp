@@ -56,27 +56,37 @@ Qt::CursorShape ToCursorShape(plat::TCursor cursor) {
 }
 
 namespace {
+// The keys that Qt and the core name differently (letters and digits are
+// ASCII in both).
+struct KeyName {
+  std::uint16_t vk;
+  int qt;
+};
+constexpr KeyName kKeyNames[] = {
+    {vcl::VK_BACK, Qt::Key_Backspace}, {vcl::VK_TAB, Qt::Key_Tab},      {vcl::VK_RETURN, Qt::Key_Return},
+    {vcl::VK_ESCAPE, Qt::Key_Escape},  {vcl::VK_SPACE, Qt::Key_Space},  {0x21, Qt::Key_PageUp},
+    {0x22, Qt::Key_PageDown},          {0x23, Qt::Key_End},             {0x24, Qt::Key_Home},
+    {0x25, Qt::Key_Left},              {0x26, Qt::Key_Up},              {0x27, Qt::Key_Right},
+    {0x28, Qt::Key_Down},              {vcl::VK_INSERT, Qt::Key_Insert}, {vcl::VK_DELETE, Qt::Key_Delete},
+};
+// Keys only ever read from Qt: a second name of a key above, the modifier
+// keys and the punctuation keys of a US layout.
+constexpr KeyName kMoreQtKeys[] = {
+    {vcl::VK_RETURN, Qt::Key_Enter}, {vcl::VK_TAB, Qt::Key_Backtab}, {0x10, Qt::Key_Shift},   {0x11, Qt::Key_Control},
+    {0x12, Qt::Key_Alt},             {0x13, Qt::Key_Pause},          {0x14, Qt::Key_CapsLock}, {0x90, Qt::Key_NumLock},
+    {0x91, Qt::Key_ScrollLock},      {0x2C, Qt::Key_Print},          {0x5D, Qt::Key_Menu},     {0xBA, Qt::Key_Semicolon},
+    {0xBB, Qt::Key_Equal},           {0xBB, Qt::Key_Plus},           {0xBC, Qt::Key_Comma},    {0xBD, Qt::Key_Minus},
+    {0xBE, Qt::Key_Period},          {0xBF, Qt::Key_Slash},          {0xC0, Qt::Key_QuoteLeft}, {0xDB, Qt::Key_BracketLeft},
+    {0xDC, Qt::Key_Backslash},       {0xDD, Qt::Key_BracketRight},   {0xDE, Qt::Key_Apostrophe},
+};
+
 int QtKeyOf(std::uint16_t key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;  // Qt uses ASCII there
   if (key >= vcl::VK_F1 && key < vcl::VK_F1 + 24) return Qt::Key_F1 + (key - vcl::VK_F1);
-  switch (key) {
-    case vcl::VK_BACK: return Qt::Key_Backspace;
-    case vcl::VK_TAB: return Qt::Key_Tab;
-    case vcl::VK_RETURN: return Qt::Key_Return;
-    case vcl::VK_ESCAPE: return Qt::Key_Escape;
-    case vcl::VK_SPACE: return Qt::Key_Space;
-    case 0x21: return Qt::Key_PageUp;
-    case 0x22: return Qt::Key_PageDown;
-    case 0x23: return Qt::Key_End;
-    case 0x24: return Qt::Key_Home;
-    case 0x25: return Qt::Key_Left;
-    case 0x26: return Qt::Key_Up;
-    case 0x27: return Qt::Key_Right;
-    case 0x28: return Qt::Key_Down;
-    case vcl::VK_INSERT: return Qt::Key_Insert;
-    case vcl::VK_DELETE: return Qt::Key_Delete;
-    default: return 0;
+  for (const KeyName& k : kKeyNames) {
+    if (k.vk == key) return k.qt;
   }
+  return 0;
 }
 
 QString EitherCase(const QString& pattern) {
@@ -103,6 +113,18 @@ QKeySequence ToKeySequence(vcl::TShortCut sc) {
   if (sc & vcl::scShift) mods |= Qt::SHIFT;
   if (sc & vcl::scAlt) mods |= Qt::ALT;
   return QKeySequence(mods | key);
+}
+
+std::uint16_t VirtualKeyOf(int qtKey) {
+  if ((qtKey >= 'A' && qtKey <= 'Z') || (qtKey >= '0' && qtKey <= '9')) return static_cast<std::uint16_t>(qtKey);
+  if (qtKey >= Qt::Key_F1 && qtKey < Qt::Key_F1 + 24) return static_cast<std::uint16_t>(vcl::VK_F1 + (qtKey - Qt::Key_F1));
+  for (const KeyName& k : kKeyNames) {
+    if (k.qt == qtKey) return k.vk;
+  }
+  for (const KeyName& k : kMoreQtKeys) {
+    if (k.qt == qtKey) return k.vk;
+  }
+  return kUnnamedKey;
 }
 
 QStringList ToNameFilters(const std::string& filter) {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/vcl/controls.h"
@@ -41,6 +42,11 @@ Qt::CursorShape ToCursorShape(plat::TCursor cursor);
 
 // Ctrl+Alt+D and the like; an empty sequence for a shortcut Qt cannot name.
 QKeySequence ToKeySequence(vcl::TShortCut sc);
+
+// The core's virtual-key code of a key Qt names; kUnnamedKey for a key
+// that has none (a letter of another alphabet...).
+inline constexpr std::uint16_t kUnnamedKey = 0xFF;
+std::uint16_t VirtualKeyOf(int qtKey);
 
 // "Text|*.EEP|All|*.*" as Qt name filters. Patterns match their extension in
 // either case (the files come from a case-insensitive file system) and "*.*"

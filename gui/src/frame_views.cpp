@@ -21,6 +21,7 @@
 #include "gui/frame_rendering.h"
 #include "painted_caption.h"
 #include "dialog_views.h"
+#include "frame_input.h"
 #include "pictures.h"
 #include "platform/afx/bars.h"
 #include "platform/afx/gdi.h"
@@ -83,6 +84,7 @@ class FrameView : public TypedView<FrameWidget> {
     Get()->onResize = [this] { Resized(); };
     Get()->onMove = [this] { Moved(); };
     caption_ = new PaintedCaption(b, id_, Get());
+    input_ = std::make_unique<FrameInput>(b, id_, Get(), client_);
   }
 
   QWidget* ChildContainer() const override { return client_; }
@@ -94,6 +96,7 @@ class FrameView : public TypedView<FrameWidget> {
       Get()->onMove = nullptr;
     }
     shortcuts_.clear();
+    input_.reset();
     TypedView::Detach();
   }
 
@@ -266,6 +269,7 @@ class FrameView : public TypedView<FrameWidget> {
   std::vector<std::pair<afx::UINT, QPointer<QAction>>> actions_;
   std::vector<QPointer<QMenu>> menus_;
   std::vector<std::unique_ptr<QShortcut>> shortcuts_;
+  std::unique_ptr<FrameInput> input_;
 };
 
 // ---------------------------------------------------------------- tool bars
@@ -407,14 +411,15 @@ class StatusBarView : public TypedView<QWidget> {
 // ---------------------------------------------------------------- windows that paint themselves
 // A window of a class the program registered itself (a splash window):
 // what its painting drew, nothing else. A top-level one is a window of its
-// own without the window manager's frame; a key or button press on it goes
-// back as the queue message the classic loop makes of it.
+// own without the window manager's frame; the mouse and the keys on it go
+// back as the queue messages the classic loop makes of them.
 class PaintedWidget : public QWidget {
  public:
   PaintedWidget(QtBackend& b, std::uint64_t id, bool topLevel)
       : QWidget(nullptr, topLevel ? Qt::SplashScreen | Qt::FramelessWindowHint : Qt::Widget), backend_(b), id_(id) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(true);
     // A pop-up stays above the windows shown after it (its owner among them), as owned windows do.
     if (topLevel) qApp->installEventFilter(this);
   }
@@ -433,21 +438,10 @@ class PaintedWidget : public QWidget {
     QPainter p(this);
     if (const plat::TCanvas* drawn = w->DrawnSurface()) ReplayCanvas(p, *drawn);
   }
-  void mousePressEvent(QMouseEvent* e) override {
-    const afx::UINT message = e->button() == Qt::RightButton  ? afx::WM_RBUTTONDOWN
-                              : e->button() == Qt::MiddleButton ? afx::WM_MBUTTONDOWN
-                                                                : afx::WM_LBUTTONDOWN;
-    const QPoint at = e->position().toPoint();
-    Act<afx::CWnd>(backend_, id_, [message, at](afx::CWnd* w) {
-      afx::DispatchQueuedMessage(afx::MSG{w, message, 0, afx::MakeLParam(at.x(), at.y())});
-    });
-  }
-  void keyPressEvent(QKeyEvent* e) override {
-    const int key = e->key();
-    Act<afx::CWnd>(backend_, id_, [key](afx::CWnd* w) {
-      afx::DispatchQueuedMessage(afx::MSG{w, afx::WM_KEYDOWN, static_cast<afx::WPARAM>(key & 0xFFFF), 0});
-    });
-  }
+  void mousePressEvent(QMouseEvent* e) override { DeliverMouse(backend_, id_, *e, e->position().toPoint()); }
+  void mouseReleaseEvent(QMouseEvent* e) override { DeliverMouse(backend_, id_, *e, e->position().toPoint()); }
+  void mouseMoveEvent(QMouseEvent* e) override { DeliverMouse(backend_, id_, *e, e->position().toPoint()); }
+  void keyPressEvent(QKeyEvent* e) override { DeliverKey(backend_, id_, *e); }
 
  private:
   QtBackend& backend_;

@@ -1,11 +1,12 @@
 // The façade's frames in Qt: the menu bar from the frame's menu with the
 // command states asked as a menu opens, tool bar and status bar, the
-// accelerators, and what the person and the window manager do going back
-// through the façade.
+// accelerators, the mouse and the keys, and what the person and the window
+// manager do going back through the façade.
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTest>
 #include <QToolBar>
 
 #include "bars_program.h"
@@ -133,6 +134,67 @@ TEST_F(FrameRendering, ThePersonsResizeReachesTheFrameAndTheWindowManagersCloseC
   top->close();
   Flush();
   EXPECT_EQ(app.m_pMainWnd, nullptr) << "the frame was not asked";
+}
+
+
+// The mouse messages a window receives, as "message x,y keys".
+struct MouseLog {
+  explicit MouseLog(plat::Window& w) : window(w) {
+    handler = w.AddMessageHandler([this](plat::Window&, plat::Message& m) {
+      if (m.msg >= afx::WM_MOUSEMOVE && m.msg <= afx::WM_MBUTTONUP) {
+        seen.push_back(std::to_string(m.msg) + " " + std::to_string(afx::LoWord(m.lParam)) + "," +
+                       std::to_string(afx::HiWord(m.lParam)) + " " + std::to_string(m.wParam));
+      }
+      return false;
+    });
+  }
+  ~MouseLog() { window.RemoveMessageHandler(handler); }
+  plat::Window& window;
+  int handler = 0;
+  std::vector<std::string> seen;
+};
+
+TEST_F(FrameRendering, TheMouseAndPlainKeysInTheViewReachItsHandlersOnceAndAnAcceleratorOnlyAsItsCommand) {
+  QWidget* view = WidgetOf(app.View());
+  MouseLog mouse(*app.View());
+  QTest::mouseMove(view, QPoint(9, 8));
+  QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 7));
+  QTest::mouseClick(view, Qt::RightButton, {}, QPoint(2, 3));
+  const auto message = [](afx::UINT m, const char* rest) { return std::to_string(m) + " " + rest; };
+  EXPECT_EQ(mouse.seen, (std::vector<std::string>{message(afx::WM_MOUSEMOVE, "9,8 0"), message(afx::WM_LBUTTONDOWN, "5,7 5"),
+                                                   message(afx::WM_LBUTTONUP, "5,7 4"), message(afx::WM_RBUTTONDOWN, "2,3 2"),
+                                                   message(afx::WM_RBUTTONUP, "2,3 0")}));
+
+  // Keys pressed in the view, and on the frame where nothing has the focus: the view's handler.
+  QTest::keyClick(view, Qt::Key_A);
+  QTest::keyClick(view, Qt::Key_Down);
+  QTest::keyClick(top, Qt::Key_F2);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"key 65", "key 40", "key 113"}));
+  Log().clear();
+  QTest::keyClick(view, Qt::Key_F6);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"app"}));
+}
+
+TEST_F(FrameRendering, APressAnywhereOnTheWindowPutsThePersonInControl) {
+  const struct {
+    const char* where;
+    QWidget* widget;
+    QPoint at;
+  } places[] = {
+      {"view", WidgetOf(app.View()), {1, 1}},
+      {"tool bar", WidgetOf(app.Bars()->Tools()), {1, 1}},
+      {"status bar", WidgetOf(app.Bars()->Status()), {1, 1}},
+      {"menu bar, past its menus", bar, {bar->width() - 2, 2}},
+  };
+  for (const auto& p : places) {
+    afx::AfxOleSetUserCtrl(afx::FALSE);  // as when started for a client
+    QTest::mousePress(p.widget, Qt::LeftButton, {}, p.at);
+    EXPECT_TRUE(afx::AfxOleGetUserCtrl()) << p.where;
+    QTest::mouseRelease(p.widget, Qt::LeftButton, {}, p.at);
+  }
+  afx::AfxOleSetUserCtrl(afx::FALSE);
+  QTest::keyClick(WidgetOf(app.View()), Qt::Key_Space);
+  EXPECT_TRUE(afx::AfxOleGetUserCtrl()) << "a key";
 }
 
 }  // namespace

@@ -1,20 +1,25 @@
 // The viewer's window as a person sees it through the Qt backend: title,
-// menus and tool bar with their texts and states, the status bar, the list.
+// menus and tool bar with their texts and states, the status bar, the list;
+// the mouse and the keys in it, with the splash up and for a client.
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
+#include <QTest>
 #include <QToolBar>
 
 #include <limits>
 #include <optional>
 
 #include "gui/frame_rendering.h"
+#include "lorvex/logo_wnd.h"
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_view.h"
 #include "lorvex/main_frame.h"
 #include "platform/afx/atom.h"
+#include "platform/afx/automation.h"
+#include "process_support.h"
 #include "qt_viewer.h"
 
 namespace {
@@ -54,6 +59,16 @@ class ViewerWindow : public QtViewer {
   void Turn() {
     app->OnIdle(0);
     Flush();
+  }
+
+  CLorvexView* View() const { return dynamic_cast<CLorvexView*>(frame->GetActiveView()); }
+  QTableView* Table() { return dynamic_cast<QTableView*>(WidgetOf(&View()->GetListCtrl())); }
+  // One trace shown in the list.
+  void AddRow(const char* text) {
+    const afx::ATOM atom = afx::GlobalAddAtomA((std::string("proc#~d#~t#~") + text).c_str());
+    View()->SendMessage(plat::RegisterWindowMessage("WM_TRACE_STRING"), 4, atom);
+    afx::GlobalDeleteAtom(atom);
+    plat::testing::Advance(plat::ListView::kRepaintIntervalMs);
   }
 
   QWidget* top = nullptr;
@@ -195,6 +210,90 @@ TEST_F(ViewerWindow, NoStoredGeometryWedgesTheWindowOnScreen) {
     EXPECT_LE(sizes, 20) << "the window's layout never came to rest";
     EXPECT_TRUE(top->isVisible());
   }
+}
+
+// The viewer started for a client on a bus of the test's own.
+class ViewerForAClient : public ViewerWindow {
+ protected:
+  std::function<void()> Pump() {
+    return [this] { ui.App().ProcessMessages(); };
+  }
+  test_support::PrivateBus bus{dir.path()};
+};
+
+TEST_F(ViewerForAClient, AClickInTheListMakesItThePersonsViewerThatStaysWhenTheClientLetsGo) {
+  const int fd = afx::AutomationConnectionFd();
+  ASSERT_GE(fd, 0);
+  test_support::Child holder({AUTOMATION_HOLDER, "Lorvex.Document"}, true);
+  ASSERT_FALSE(holder.ReadLine(Pump(), {fd}).empty());
+  EXPECT_FALSE(afx::AfxOleGetUserCtrl()) << "a viewer started for a client is the client's";
+  QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(afx::AfxOleGetUserCtrl());
+
+  // The viewer may end (its document with it) while the loop turns: asked afresh each time.
+  const auto held = [this] {
+    auto* f = dynamic_cast<afx::CFrameWnd*>(app->m_pMainWnd);
+    afx::CView* v = f ? f->GetActiveView() : nullptr;
+    afx::CDocument* d = v ? v->GetDocument() : nullptr;
+    return d && d->ExternalRefs() > 0;
+  };
+  ASSERT_TRUE(held());
+  holder.CloseStdin();
+  holder.Finish(nullptr, Pump(), {fd});
+  for (int turn = 0; turn < 100 && held(); ++turn) {
+    pollfd p{fd, POLLIN, 0};
+    ::poll(&p, 1, 200);
+    ui.App().ProcessMessages();
+  }
+  ASSERT_FALSE(held()) << "the client's hold did not end";
+  plat::testing::Advance(0);
+  EXPECT_NE(app->m_pMainWnd, nullptr) << "the person's viewer ended with the client";
+}
+
+// The viewer of a person's start: its splash is up.
+class ViewerWithSplash : public ViewerWindow {
+ protected:
+  ViewerWithSplash() { args = {"lorvex"}; }
+};
+
+TEST_F(ViewerWithSplash, AClickOrAKeyAnywhereClosesTheSplashAndDoesNothingElse) {
+  AddRow("eins");
+  QTableView* table = Table();
+  const QPoint row = table->visualRect(table->model()->index(0, 0)).center();
+  std::vector<afx::WPARAM> keys;
+  View()->AddMessageHandler([&keys](plat::Window&, plat::Message& m) {
+    if (m.msg == afx::WM_KEYDOWN) keys.push_back(m.wParam);
+    return false;
+  });
+  const struct {
+    const char* what;
+    std::function<void(QWidget* splash)> act;
+  } inputs[] = {
+      {"a click on the splash", [](QWidget* splash) { QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(3, 3)); }},
+      {"a key on the splash", [](QWidget* splash) { QTest::keyClick(splash, Qt::Key_Space); }},
+      {"a right click in the list", [&](QWidget*) { QTest::mouseClick(table->viewport(), Qt::RightButton, {}, row); }},
+      {"a click in the list", [&](QWidget*) { QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row); }},
+      {"a key in the list", [&](QWidget*) { QTest::keyClick(table, Qt::Key_Down); }},
+      {"a click on the menu bar", [&](QWidget*) { QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 2, 2)); }},
+  };
+  for (const auto& input : inputs) {
+    CLogoWnd::ShowLogo(frame);  // the start showed the first one
+    ASSERT_NE(CLogoWnd::Instance(), nullptr) << input.what;
+    QWidget* splash = WidgetOf(CLogoWnd::Instance());
+    ASSERT_TRUE(splash && splash->isVisible()) << input.what;
+    input.act(splash);
+    EXPECT_EQ(CLogoWnd::Instance(), nullptr) << input.what;
+    Flush();
+    EXPECT_FALSE(table->selectionModel()->hasSelection()) << input.what << " also reached the list";
+  }
+  EXPECT_TRUE(keys.empty()) << "the key that closed the splash went on to the view";
+
+  // With the splash gone, the list takes the click and the view the key.
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row);
+  EXPECT_TRUE(table->selectionModel()->isRowSelected(0, {}));
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_F2);
+  EXPECT_EQ(keys, (std::vector<afx::WPARAM>{0x28, 0x71}));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #pragma once
 // The viewer started through the Qt backend (Qt's offscreen platform), as an
-// automation start so that no splash is in the way, with its settings, data
+// automation start so that no splash is in the way (unless a test gives other arguments), with its settings, data
 // and home folders in a private directory.
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "gui/frame_rendering.h"
 #include "lorvex/lorvex_app.h"
@@ -18,7 +20,7 @@ class QtViewer : public gui::testing::QtFrameFixture {
   QtViewer() { gui::UseFrameRenderings(); }
   void SetUp() override {
     app.emplace();
-    app->SetCommandLine({"lorvex", "/Automation"});  // no splash in the way
+    app->SetCommandLine(args);
     ASSERT_TRUE(app->InitInstance());
     frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
     ASSERT_TRUE(frame);
@@ -30,6 +32,7 @@ class QtViewer : public gui::testing::QtFrameFixture {
     app.reset();
   }
 
+  std::vector<std::string> args{"lorvex", "/Automation"};  // no splash in the way
   test_support::TempDir dir;
   test_support::ScopedEnv home{"HOME", dir.path().c_str()};
   test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};

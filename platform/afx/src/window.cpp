@@ -680,7 +680,7 @@ bool ChooseCommand(CFrameWnd* frame, UINT id) {
   return SendEnabledCommand(frame, id, true);
 }
 
-bool PressKey(CWnd* w, std::uint16_t key, std::uint8_t modifiers) {
+bool PressKey(plat::Window* w, std::uint16_t key, std::uint8_t modifiers) {
   if (!w) return false;
   const std::uint8_t before = gKeyModifiers;
   gKeyModifiers = modifiers;

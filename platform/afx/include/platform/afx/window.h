@@ -421,7 +421,8 @@ namespace person {
 bool ChooseCommand(CFrameWnd* frame, UINT id);
 // A key pressed with modifiers (FSHIFT, FCONTROL, FALT) in the window, as a
 // queue message (the splash window and the accelerators see it first).
-bool PressKey(CWnd* w, std::uint16_t key, std::uint8_t modifiers = 0);
+// Answers false when one of them took the key (or the window is gone).
+bool PressKey(plat::Window* w, std::uint16_t key, std::uint8_t modifiers = 0);
 // The person (the window manager) resized the window to this client size;
 // the window is told with WM_SIZE.
 void Resize(CWnd* w, int clientWidth, int clientHeight);
