@@ -15,7 +15,12 @@
 #include <string>
 #include <system_error>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 #include "platform/ipc/socket_directory.h"
+#include "platform/ipc/trace_receiver.h"
 #include "platform/ipc/trace_sender.h"
 
 namespace ipc_test {
@@ -110,5 +115,21 @@ inline int ConnectRaw(const std::string& path) {
 
 // An uid other than ours that exists on every Debian system.
 inline constexpr uid_t kOtherUid = 65534;  // nobody
+
+
+// A receiver's directory of its own per test, and the receiver opened in it.
+class ReceiverTest : public ::testing::Test {
+ protected:
+  std::string dir() const { return tmp_ / "lorvex"; }
+  std::string socket_path() const { return dir() + "/" + plat::ipc::kSocketFileName; }
+
+  std::unique_ptr<plat::ipc::TraceReceiver> OpenReceiver() {
+    plat::ipc::ReceiverOpen r = plat::ipc::TraceReceiver::OpenIn(dir());
+    EXPECT_EQ(r.error, plat::ipc::OpenError::kNone) << r.message;
+    return std::move(r.receiver);
+  }
+
+  TempDir tmp_;
+};
 
 }  // namespace ipc_test

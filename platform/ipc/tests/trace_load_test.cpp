@@ -26,17 +26,8 @@ std::atomic<std::uint64_t> g_now{1'000'000'000};
 std::uint64_t TestClock() { return g_now.load(); }
 void AdvanceMs(std::uint64_t ms) { g_now += ms * 1'000'000; }
 
-class TraceLoad : public ::testing::Test {
+class TraceLoad : public ipc_test::ReceiverTest {
  protected:
-  std::string dir() const { return tmp_ / "lorvex"; }
-  std::string socket_path() const { return dir() + "/" + kSocketFileName; }
-
-  std::unique_ptr<TraceReceiver> OpenReceiver() {
-    ReceiverOpen r = TraceReceiver::OpenIn(dir());
-    EXPECT_EQ(r.error, OpenError::kNone) << r.message;
-    return std::move(r.receiver);
-  }
-
   // Drains until count messages came, waiting for input (not for a timer)
   // at most timeout_ms between two of them.
   static std::vector<TraceDatagram> Collect(TraceReceiver& receiver, std::size_t count, int timeout_ms = 5000) {
@@ -49,7 +40,6 @@ class TraceLoad : public ::testing::Test {
     return got;
   }
 
-  TempDir tmp_;
 };
 
 TEST_F(TraceLoad, RecordsArriveWholeAndInOrderAcrossBatches) {

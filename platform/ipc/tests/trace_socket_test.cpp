@@ -24,17 +24,8 @@ using namespace plat::ipc;
 using ipc_test::Exists;
 using ipc_test::TempDir;
 
-class TraceSocket : public ::testing::Test {
+class TraceSocket : public ipc_test::ReceiverTest {
  protected:
-  std::string dir() const { return tmp_ / "lorvex"; }
-  std::string socket_path() const { return dir() + "/" + kSocketFileName; }
-
-  std::unique_ptr<TraceReceiver> OpenReceiver() {
-    ReceiverOpen r = TraceReceiver::OpenIn(dir());
-    EXPECT_EQ(r.error, OpenError::kNone) << r.message;
-    return std::move(r.receiver);
-  }
-
   std::vector<TraceDatagram> DrainAll(TraceReceiver& receiver) {
     std::vector<TraceDatagram> got;
     receiver.Drain([&](const TraceDatagram& d) { got.push_back(d); });
@@ -66,7 +57,6 @@ class TraceSocket : public ::testing::Test {
 
   void LeaveStaleSocket() { ASSERT_TRUE(ipc_test::LeaveStaleSocket(dir(), socket_path())); }
 
-  TempDir tmp_;
 };
 
 TEST_F(TraceSocket, EveryMessageArrivesInOrder) {
