@@ -15,7 +15,17 @@
 #include "qt_support.h"
 #include "temp_dir.h"
 
-class QtViewer : public gui::testing::QtFrameFixture {
+// The viewer's home, settings, data and socket folders in a private
+// directory for as long as the test lives.
+struct PrivateViewerFolders {
+  test_support::TempDir dir;
+  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
+  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
+  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
+  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
+};
+
+class QtViewer : public PrivateViewerFolders, public gui::testing::QtFrameFixture {
  protected:
   QtViewer() { gui::UseFrameRenderings(); }
   void SetUp() override {
@@ -33,11 +43,6 @@ class QtViewer : public gui::testing::QtFrameFixture {
   }
 
   std::vector<std::string> args{"lorvex", "/Automation"};  // no splash in the way
-  test_support::TempDir dir;
-  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
-  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
   std::optional<CLorvexApp> app;
   CMainFrame* frame = nullptr;
 };

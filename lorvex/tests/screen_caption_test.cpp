@@ -14,6 +14,7 @@
 #include "lorvex/option_dialogs.h"
 #include "lorvex/resource.h"
 #include "qt_support.h"
+#include "qt_viewer.h"
 #include "temp_dir.h"
 #include "whole_screen.h"
 
@@ -24,7 +25,7 @@ using gui::testing::WholeScreen;
 
 QRgb Rgb(afx::COLORREF c) { return qRgb(afx::GetRValue(c), afx::GetGValue(c), afx::GetBValue(c)); }
 
-class ViewerOnTheScreen : public gui::testing::QtFrameFixture {
+class ViewerOnTheScreen : public PrivateViewerFolders, public gui::testing::QtFrameFixture {
  protected:
   ViewerOnTheScreen() { gui::UseFrameRenderings(); }
   void SetUp() override {
@@ -73,11 +74,6 @@ class ViewerOnTheScreen : public gui::testing::QtFrameFixture {
     return out;
   }
 
-  test_support::TempDir dir;
-  test_support::ScopedEnv home{"HOME", dir.path().c_str()};
-  test_support::ScopedEnv config{"XDG_CONFIG_HOME", (dir.path() + "/config").c_str()};
-  test_support::ScopedEnv data{"XDG_DATA_HOME", (dir.path() + "/data").c_str()};
-  test_support::ScopedEnv socket{"LORVEX_SOCKET_DIR", (dir.path() + "/sock").c_str()};
   std::optional<CLorvexApp> app;
   CMainFrame* frame = nullptr;
 };
