@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,7 +74,7 @@ afx::BOOL CLorvexDoc::TraceRecord(std::int32_t id, std::string_view process, std
   CLorvexApp* app = LorvexApp();
   afx::POSITION pos = GetFirstViewPosition();
   if (!app || !pos) return afx::TRUE;
-  auto* list = dynamic_cast<ITraceListView*>(GetNextView(pos));
+  ITraceListView* list = listView_(GetNextView(pos));
   if (!list) return afx::TRUE;
   if (!ChannelInRange(id)) id = 1;
   const TraceIdSettings& channel = app->Channel(id);
@@ -207,47 +208,66 @@ bool AppendTraceLine(const std::string& stored, const std::string& line) {
 
 namespace {
 
-// Goes through the saved list's lines in order, each as its pieces.
+// Goes through the saved list: the lines of the kept traces of visible
+// channels in order, in runs as the store holds them.
 template <typename Sink>
-void ForEachSavedLine(const CLorvexApp& app, Sink&& sink) {
-  for (const CTraceEntry entry : app.TraceEntries) {
-    if (entry.id < 1 || entry.id > kTraceChannels || !app.IdSettings[entry.id - 1].Visible) continue;
-    const std::string_view pieces[] = {entry.process, "\t", entry.date, "\t", entry.time, "\t", entry.text, "\r\n"};
-    if (!sink(pieces)) return;
+void ForEachSavedRun(const CLorvexApp& app, Sink&& sink) {
+  const TraceStore& store = app.TraceEntries;
+  auto visible = [&app](int id) { return id >= 1 && id <= kTraceChannels && app.IdSettings[id - 1].Visible != 0; };
+  bool all = true;
+  for (int id = 1; id <= kTraceChannels; ++id) all = all && visible(id);
+  if (all) store.ForEachRun(sink);
+  else store.ForEachRun(visible, sink);
+}
+
+// Writes all of the spans; false on any failure.
+bool WriteAllSpans(int fd, iovec* spans, int count) {
+  while (count > 0) {
+    const ssize_t n = ::writev(fd, spans, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    // Past what was written: whole spans, then into the one it stopped in.
+    auto done = static_cast<std::size_t>(n);
+    while (count > 0 && done >= spans->iov_len) {
+      done -= spans->iov_len;
+      ++spans;
+      --count;
+    }
+    if (count > 0) {
+      spans->iov_base = static_cast<char*>(spans->iov_base) + done;
+      spans->iov_len -= done;
+    }
   }
+  return true;
 }
 
 }  // namespace
 
 std::string SavedTraceList(const CLorvexApp& app) {
   std::string out;
-  ForEachSavedLine(app, [&](const auto& pieces) {
-    for (std::string_view p : pieces) out += p;
+  ForEachSavedRun(app, [&](std::string_view run) {
+    out += run;
     return true;
   });
   return out;
 }
 
 int WriteTraceList(const CLorvexApp& app, int fd) {
-  constexpr std::size_t kBuffer = 256 * 1024;
-  std::unique_ptr<char[]> buffer(new char[kBuffer]);
-  std::size_t used = 0;
+  // The runs go out as they lie in the store, many to a call, nothing copied.
+  constexpr int kSpans = 512;
+  iovec spans[kSpans];
+  int count = 0;
   int error = 0;
   auto flush = [&] {
-    if (used != 0 && !WriteAll(fd, std::string_view(buffer.get(), used))) error = errno ? errno : EIO;
-    used = 0;
+    if (count != 0 && !WriteAllSpans(fd, spans, count)) error = errno ? errno : EIO;
+    count = 0;
     return error == 0;
   };
-  ForEachSavedLine(app, [&](const auto& pieces) {
-    for (std::string_view p : pieces) {
-      while (!p.empty()) {
-        if (used == kBuffer && !flush()) return false;
-        const std::size_t n = std::min(p.size(), kBuffer - used);
-        std::memcpy(buffer.get() + used, p.data(), n);
-        used += n;
-        p.remove_prefix(n);
-      }
-    }
+  ForEachSavedRun(app, [&](std::string_view run) {
+    if (count == kSpans && !flush()) return false;
+    spans[count++] = {const_cast<char*>(run.data()), run.size()};
     return true;
   });
   if (error == 0) flush();

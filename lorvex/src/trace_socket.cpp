@@ -61,9 +61,14 @@ std::size_t CTraceSocket::Drain() {
   if (!receiver_) return 0;
   afx::CWnd* window = FindTraceWindow();
   const std::uint64_t id = window ? window->Id() : 0;
-  return receiver_->Drain([this, id](const plat::ipc::TraceDatagram& message) {
+  std::uint64_t destructions = plat::Component::Destructions();
+  return receiver_->Drain([&](const plat::ipc::TraceDatagram& message) {
     // A handler may have closed the window meanwhile.
-    if (DeliverTraceMessage(dynamic_cast<afx::CWnd*>(plat::Component::FromId(id)), message) == 0) ++undelivered_;
+    if (plat::Component::Destructions() != destructions) {
+      window = dynamic_cast<afx::CWnd*>(plat::Component::FromId(id));
+      destructions = plat::Component::Destructions();
+    }
+    if (DeliverTraceMessage(window, message) == 0) ++undelivered_;
   });
 }
 

@@ -1,5 +1,6 @@
 #include "lorvex/trace_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -28,61 +29,83 @@ constexpr std::size_t kMaxLengthBytes = 10;
 
 }  // namespace
 
-char* TraceStore::Room(std::size_t bytes) {
-  if (blocks_.empty() || blockSizes_.back() - used_ < bytes) {
-    // A record larger than a block gets a block of its own.
-    const std::size_t size = std::max(kBlockBytes, bytes);
-    blocks_.push_back(std::make_unique<char[]>(size));
-    blockSizes_.push_back(size);
-    used_ = 0;
-  }
-  char* at = blocks_.back().get() + used_;
-  used_ += bytes;
-  return at;
+void TraceStore::NewBlock(std::size_t atLeast) {
+  const std::size_t size = std::max(atLeast, kBlockBytes);
+  // Not cleared first: every byte handed out is written before it is read.
+  auto bytes = std::unique_ptr<char[]>(new char[size]);
+  char* begin = bytes.get();
+  blocks_.reserve(blocks_.size() + 1);
+  if (!blocks_.empty()) blocks_.back().linesEnd = front_;
+  blocks_.push_back({std::move(bytes), size, begin});
+  front_ = begin;
+  back_ = begin + size;
 }
 
 void TraceStore::Append(int id, std::string_view process, std::string_view date, std::string_view time,
                         std::string_view text) {
   const std::string_view fields[] = {process, date, time, text};
-  std::size_t need = 1;
-  for (std::string_view f : fields) need += kMaxLengthBytes + f.size();
-  char* record = Room(need);
-  char* at = record;
-  *at++ = static_cast<char>(id);
+  char lengths[1 + 4 * kMaxLengthBytes];
+  char* end = lengths;
+  *end++ = static_cast<char>(id);
+  std::size_t lineBytes = 5;  // three tabs, CR LF
   for (std::string_view f : fields) {
-    at = PutLength(at, f.size());
+    end = PutLength(end, f.size());
+    lineBytes += f.size();
+  }
+  const auto lengthBytes = static_cast<std::size_t>(end - lengths);
+  if (!front_ || static_cast<std::size_t>(back_ - front_) < lineBytes + lengthBytes) NewBlock(lineBytes + lengthBytes);
+  char* line = front_;
+  char* at = line;
+  for (std::string_view f : fields) {
     if (!f.empty()) std::memcpy(at, f.data(), f.size());
     at += f.size();
+    *at++ = '\t';
   }
-  // The room not used goes back to the block.
-  used_ -= need - static_cast<std::size_t>(at - record);
-  records_.push_back(record);
+  at[-1] = '\r';
+  *at = '\n';
+  front_ += lineBytes;
+  back_ -= lengthBytes;
+  std::memcpy(back_, lengths, lengthBytes);
+  records_.push_back({line, back_});
 }
 
-CTraceEntry TraceStore::Read(const char* record) {
+CTraceEntry TraceStore::Read(const Record& record) {
   CTraceEntry e;
-  e.id = static_cast<signed char>(*record++);
+  const char* lengths = record.lengths;
+  e.id = static_cast<signed char>(*lengths++);
+  const char* at = record.line;
   std::string_view* fields[] = {&e.process, &e.date, &e.time, &e.text};
   for (std::string_view* f : fields) {
     std::size_t n = 0;
-    record = GetLength(record, n);
-    *f = std::string_view(record, n);
-    record += n;
+    lengths = GetLength(lengths, n);
+    *f = std::string_view(at, n);
+    at += n + 1;
   }
+  e.line = std::string_view(record.line, static_cast<std::size_t>(at + 1 - record.line));
   return e;
+}
+
+std::size_t TraceStore::LineBytes(const Record& record) {
+  const char* lengths = record.lengths + 1;
+  std::size_t bytes = 5;
+  for (int f = 0; f < 4; ++f) {
+    std::size_t n = 0;
+    lengths = GetLength(lengths, n);
+    bytes += n;
+  }
+  return bytes;
 }
 
 void TraceStore::clear() {
   records_.clear();
   records_.shrink_to_fit();
   blocks_.clear();
-  blockSizes_.clear();
-  used_ = 0;
+  front_ = back_ = nullptr;
 }
 
 std::size_t TraceStore::MemoryBytes() const {
-  std::size_t bytes = records_.size() * sizeof(const char*);
-  for (std::size_t size : blockSizes_) bytes += size;
+  std::size_t bytes = records_.size() * sizeof(Record);
+  for (const Block& b : blocks_) bytes += b.size;
   return bytes;
 }
 

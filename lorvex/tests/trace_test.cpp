@@ -2,9 +2,13 @@
 // viewer's commands and its splash window.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <set>
 
 #include "lorvex/dlg_info.h"
 #include "platform/shell.h"
@@ -234,27 +238,87 @@ TEST_F(Viewer, SaveAsWritesEveryKeptTraceOfAVisibleChannelAsItCame) {
   EXPECT_EQ(a.TraceEntries.size(), 4u) << "saving keeps the list";
 }
 
-TEST_F(Viewer, SaveAsStreamsALongListWithTheSameBytes) {
-  CLorvexApp& a = Start();
-  // Far more than the writer's buffer, with texts that need long lengths.
+// Many traces over several of the store's blocks, one larger than a block on
+// the way; what Save As must write with the channels hidden as given.
+std::string FillAcrossBlocks(CLorvexDoc* doc, const std::set<int>& hidden) {
   std::string expected;
-  for (int i = 0; i < 3000; ++i) {
-    const std::string text(static_cast<std::size_t>(i % 400), static_cast<char>('a' + i % 26));
+  for (int i = 0; i < 12000; ++i) {
+    const std::size_t size = i == 5000 ? TraceStore::kBlockBytes + 10 : static_cast<std::size_t>(i % 400);
+    const std::string text(size, static_cast<char>('a' + i % 26));
     const std::string process = "proc" + std::to_string(i);
-    Doc()->Trace(1 + i % 3, process, "10.12.2026", "14:03:07.123", text);
-    expected += process + "\t10.12.2026\t14:03:07.123\t" + text + "\r\n";
+    const int id = 1 + i % 3;
+    doc->Trace(id, process, "10.12.2026", "14:03:07.123", text);
+    if (!hidden.count(id)) expected += process + "\t10.12.2026\t14:03:07.123\t" + text + "\r\n";
   }
-  ASSERT_GT(expected.size(), 512u * 1024u);
-  EXPECT_EQ(SavedTraceList(a), expected);
-  const std::string path = dir.File("long.txt");
-  ui.ExpectSaveDialog(path);
-  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
-  EXPECT_EQ(ReadFile(path), expected);
+  return expected;
+}
+
+TEST_F(Viewer, SaveAsWritesLongListsWithTheSameBytesWhicheverChannelsAreHidden) {
+  const std::set<int> cases[] = {{}, {2}, {1, 3}, {1, 2, 3}};
+  for (const std::set<int>& hidden : cases) {
+    SCOPED_TRACE(::testing::PrintToString(hidden));
+    CLorvexApp& a = Start();
+    const std::string expected = FillAcrossBlocks(Doc(), hidden);
+    for (int id = 1; id <= 3; ++id) a.Channel(id).Visible = hidden.count(id) ? 0 : 1;
+    EXPECT_EQ(SavedTraceList(a), expected);
+    const std::string path = dir.File("long.txt");
+    ui.ExpectSaveDialog(path);
+    Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
+    EXPECT_EQ(ReadFile(path), expected);
+  }
+}
+
+TEST_F(Viewer, SaveAsStoppedPartWayByTheFileSizeLimitKeepsTheWrittenPartRightAndFails) {
+  CLorvexApp& a = Start();
+  const std::string expected = FillAcrossBlocks(Doc(), {2});
+  a.Channel(2).Visible = 0;
+  const std::string path = dir.File("limited.txt");
+  for (const rlim_t limit : {rlim_t{1}, rlim_t{100001}, rlim_t{TraceStore::kBlockBytes + 7}}) {
+    SCOPED_TRACE(limit);
+    // The limit makes the system write part of a call and then refuse;
+    // in a child, so that the limit stays there.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit r{limit, limit};
+      ::setrlimit(RLIMIT_FSIZE, &r);
+      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      ::_exit(fd >= 0 && WriteTraceList(a, fd) == EFBIG ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the error was not EFBIG";
+    EXPECT_EQ(ReadFile(path), expected.substr(0, limit));
+  }
+}
+
+TEST_F(Viewer, TheStoreGivesItsLinesInRunsThatEndAtALeftOutTraceAndAtABlock) {
+  TraceStore store;
+  const std::string half(TraceStore::kBlockBytes / 2, 'h');
+  // Channel: 1 1 2 1 | 1 (a new block) 1
+  for (int id : {1, 1, 2, 1}) store.Append(id, "p", "d", "t", id == 1 && store.size() == 3 ? half : "x");
+  store.Append(1, "p", "d", "t", half);
+  store.Append(1, "p", "d", "t", "y");
+  std::vector<std::string> runs;
+  store.ForEachRun([](int id) { return id == 1; }, [&](std::string_view run) {
+    runs.emplace_back(run);
+    return true;
+  });
+  EXPECT_EQ(runs, (std::vector<std::string>{"p\td\tt\tx\r\np\td\tt\tx\r\n", "p\td\tt\t" + half + "\r\n",
+                                            "p\td\tt\t" + half + "\r\np\td\tt\ty\r\n"}));
+  std::string all;
+  store.ForEachRun([&](std::string_view run) {
+    all += run;
+    return true;
+  });
+  EXPECT_EQ(all, "p\td\tt\tx\r\np\td\tt\tx\r\np\td\tt\tx\r\np\td\tt\t" + half + "\r\np\td\tt\t" + half +
+                     "\r\np\td\tt\ty\r\n");
 }
 
 TEST_F(Viewer, KeptTracesComeBackWholeFromTheStore) {
   TraceStore store;
-  const std::string big(300 * 1024, 'b');  // more than a block
+  const std::string big(TraceStore::kBlockBytes + 1000, 'b');  // more than a block
   const struct {
     int id;
     std::string process, date, time, text;

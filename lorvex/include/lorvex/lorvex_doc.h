@@ -8,8 +8,10 @@
 #include <string_view>
 
 #include "platform/afx/document.h"
+#include "platform/ui/core.h"
 
 class CLorvexApp;
+class ITraceListView;
 
 class CLorvexDoc : public afx::CDocument {
  public:
@@ -36,6 +38,9 @@ class CLorvexDoc : public afx::CDocument {
   // Save As: every kept trace of a visible channel, tab-separated, CR LF line ends.
   afx::BOOL OnSaveDocument(const std::string& path) override;
   afx::BOOL SaveModified() override;
+
+ private:
+  plat::CachedCast<ITraceListView> listView_;  // the list, of the first view
 };
 
 // ---- the trace files
@@ -66,6 +71,6 @@ bool AppendTraceLine(const std::string& stored, const std::string& line);
 // each kept trace of a visible channel, each line ended by CR LF; the fields
 // go as they came (their own tabs and line breaks included).
 std::string SavedTraceList(const CLorvexApp& app);
-// The same, streamed to fd as it is made (through a buffer of its own, never
-// the whole list in memory); errno's value on failure, else 0.
+// The same, written to fd straight from the store's lines (nothing copied
+// first, never the whole list in memory); errno's value on failure, else 0.
 int WriteTraceList(const CLorvexApp& app, int fd);

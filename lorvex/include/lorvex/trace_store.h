@@ -1,9 +1,10 @@
 #pragma once
-// The kept traces, compactly: each trace is one record of its channel and
-// its four texts back to back in large blocks (a byte for the channel, the
-// texts' lengths in one to five bytes each, then the texts), reached through
-// one pointer. The list view reads its cells from here, so each text is held
-// once; a kept trace costs its texts and about 15 bytes more. Blocks are
+// The kept traces, compactly. Each trace is kept as the line the saved list
+// writes for it ("process\tdate\ttime\ttext\r\n"), the lines back to back in
+// large blocks, so that saving writes whole runs of lines as they lie; its
+// channel and the texts' lengths (one to five bytes each) sit apart at the
+// block's far end. The list view reads its cells from here, so each text is
+// held once; a kept trace costs its texts and about 25 bytes more. Blocks are
 // never moved: a text read stays valid until the store is cleared.
 
 #include <cstddef>
@@ -31,6 +32,8 @@ class CTraceEntry {
   std::string_view time;
   std::string_view text;
   std::string_view process;
+  // The saved list's line: the four texts between tabs, then CR LF.
+  std::string_view line;
 };
 
 class TraceStore {
@@ -69,18 +72,72 @@ class TraceStore {
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
 
+  // Every kept line in order, in as few runs as they lie in (a run a block).
+  template <typename Sink>
+  void ForEachRun(Sink&& sink) const {
+    for (std::size_t i = 0; i < blocks_.size(); ++i) {
+      const char* begin = blocks_[i].bytes.get();
+      const char* end = i + 1 < blocks_.size() ? blocks_[i].linesEnd : front_;
+      if (end != begin && !sink(std::string_view(begin, static_cast<std::size_t>(end - begin)))) return;
+    }
+  }
+  // The kept lines of the traces whose channel keep(id) accepts, in order,
+  // in as few runs as they lie in: a run ends at a trace left out and at the
+  // end of a block. sink(run) answers false to stop.
+  template <typename Keep, typename Sink>
+  void ForEachRun(Keep&& keep, Sink&& sink) const {
+    std::size_t block = 0;
+    const char* begin = nullptr;  // of the run being gathered
+    const Record* last = nullptr;  // its last trace
+    auto close = [&] {
+      if (!begin) return true;
+      const std::string_view run(begin, static_cast<std::size_t>(last->line + LineBytes(*last) - begin));
+      begin = nullptr;
+      return sink(run);
+    };
+    for (const Record& r : records_) {
+      if (!keep(static_cast<int>(static_cast<signed char>(*r.lengths)))) {
+        if (!close()) return;
+        continue;
+      }
+      // Traces lie in block order: a trace past the run's block begins another.
+      const auto at = reinterpret_cast<std::uintptr_t>(r.line);
+      bool moved = false;
+      while (at - reinterpret_cast<std::uintptr_t>(blocks_[block].bytes.get()) >= blocks_[block].size) {
+        ++block;
+        moved = true;
+      }
+      if (moved && !close()) return;
+      if (!begin) begin = r.line;
+      last = &r;
+    }
+    close();
+  }
+
   // What the store holds on the heap, for the benchmark.
   std::size_t MemoryBytes() const;
 
- private:
-  static CTraceEntry Read(const char* record);
-  char* Room(std::size_t bytes);
+  // A trace whose line and lengths are larger than this gets a block of its own.
+  static constexpr std::size_t kBlockBytes = 1024 * 1024;
 
-  static constexpr std::size_t kBlockBytes = 256 * 1024;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::vector<std::size_t> blockSizes_;
-  std::size_t used_ = 0;  // of the last block
-  std::deque<const char*> records_;
+ private:
+  struct Record {
+    const char* line;
+    const char* lengths;  // the channel, then the four lengths
+  };
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size;
+    const char* linesEnd;  // once the next block is begun
+  };
+  static CTraceEntry Read(const Record& record);
+  static std::size_t LineBytes(const Record& record);
+  void NewBlock(std::size_t atLeast);
+
+  std::vector<Block> blocks_;
+  char* front_ = nullptr;  // where the next line goes in the last block
+  char* back_ = nullptr;   // where its lengths end there
+  std::deque<Record> records_;
 };
 
 // Which kept trace each list row shows: row n shows entry RowMap[n]. A row

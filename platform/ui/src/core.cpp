@@ -1,6 +1,7 @@
 #include "platform/ui/core.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <limits>
@@ -12,6 +13,7 @@ namespace plat {
 namespace {
 ComponentObserver* gObserver = nullptr;
 std::uint64_t gNextId = 0;
+std::atomic<std::uint64_t> gDestructions{0};
 
 std::unordered_map<std::uint64_t, Component*>& Live() {
   static auto* live = new std::unordered_map<std::uint64_t, Component*>;
@@ -73,8 +75,11 @@ Component::~Component() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
   Live().erase(id_);
+  gDestructions.fetch_add(1, std::memory_order_relaxed);
   if (gObserver) gObserver->ComponentDestroyed(*this);
 }
+
+std::uint64_t Component::Destructions() { return gDestructions.load(std::memory_order_relaxed); }
 
 Component* Component::FromId(std::uint64_t id) {
   auto it = Live().find(id);

@@ -283,6 +283,9 @@ class Component {
   // so posted work and backends never touch a destroyed component.
   std::uint64_t Id() const { return id_; }
   static Component* FromId(std::uint64_t id);
+  // How many components were destroyed so far: a component pointer kept while
+  // this stays the same still points at the same live component.
+  static std::uint64_t Destructions();
 
   std::uint32_t DirtyFlags() const { return dirty_; }
   void ClearDirty() { dirty_ = 0; }
@@ -352,6 +355,27 @@ class TBrush {
   TBrush& operator=(const TBrush&) = delete;
   Prop<TColor> Color{owner_, dfAppearance, clWhite};
   Prop<TBrushStyle> Style{owner_, dfAppearance, bsSolid};
+};
+
+// dynamic_cast<T*> of a component, done again only for another component or
+// once any component was destroyed (for lookups made per message).
+template <class T>
+class CachedCast {
+ public:
+  T* operator()(Component* c) {
+    const std::uint64_t now = Component::Destructions();
+    if (c != from_ || now != destructions_) {
+      from_ = c;
+      to_ = dynamic_cast<T*>(c);
+      destructions_ = now;
+    }
+    return to_;
+  }
+
+ private:
+  Component* from_ = nullptr;
+  T* to_ = nullptr;
+  std::uint64_t destructions_ = 0;
 };
 
 // ---------------------------------------------------------------- messages
