@@ -726,7 +726,7 @@ int main(int argc, char** argv) {
       same = same && s["same"] == 1;
     }
     std::printf("\nSave As of %d records%s, %.1f MiB (against a plain write of the same bytes)\n", store,
-                hidden ? " with channel 2 hidden (the lines taken one by one)" : "", fileBytes / 1048576.0);
+                hidden ? " with channel 2 hidden (a run ends at each of its traces)" : "", fileBytes / 1048576.0);
     Row("plain write", plain, "ms", 0, "");
     Row("Save As", save, "ms", plain.Median(), "plain");
     Row("peak memory growth while saving", peak, "MiB", fileBytes / 1048576.0, "file size");

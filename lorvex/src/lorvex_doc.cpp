@@ -6,12 +6,9 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_view.h"

@@ -43,10 +43,16 @@ void TraceStore::NewBlock(std::size_t atLeast) {
 
 void TraceStore::Append(int id, std::string_view process, std::string_view date, std::string_view time,
                         std::string_view text) {
-  const std::string_view fields[] = {process, date, time, text};
-  char lengths[1 + 4 * kMaxLengthBytes];
+  std::string_view fields[] = {process, date, time, text};
+  // A record's lengths lie less than 4 GiB past its line. No trace comes near
+  // that (a message holds far less); larger texts would be cut to fit.
+  std::size_t room = 0xFFFFFFFFu - 5 - 4 * kMaxLengthBytes;
+  for (std::string_view& f : fields) {
+    f = f.substr(0, room);
+    room -= f.size();
+  }
+  char lengths[4 * kMaxLengthBytes];
   char* end = lengths;
-  *end++ = static_cast<char>(id);
   std::size_t lineBytes = 5;  // three tabs, CR LF
   for (std::string_view f : fields) {
     end = PutLength(end, f.size());
@@ -66,13 +72,13 @@ void TraceStore::Append(int id, std::string_view process, std::string_view date,
   front_ += lineBytes;
   back_ -= lengthBytes;
   std::memcpy(back_, lengths, lengthBytes);
-  records_.push_back({line, back_});
+  records_.push_back({line, static_cast<std::uint32_t>(back_ - line), id});
 }
 
 CTraceEntry TraceStore::Read(const Record& record) {
   CTraceEntry e;
-  const char* lengths = record.lengths;
-  e.id = static_cast<signed char>(*lengths++);
+  e.id = record.id;
+  const char* lengths = record.line + record.lengthsAt;
   const char* at = record.line;
   std::string_view* fields[] = {&e.process, &e.date, &e.time, &e.text};
   for (std::string_view* f : fields) {
@@ -86,7 +92,7 @@ CTraceEntry TraceStore::Read(const Record& record) {
 }
 
 std::size_t TraceStore::LineBytes(const Record& record) {
-  const char* lengths = record.lengths + 1;
+  const char* lengths = record.line + record.lengthsAt;
   std::size_t bytes = 5;
   for (int f = 0; f < 4; ++f) {
     std::size_t n = 0;

@@ -2,8 +2,7 @@
 // The kept traces, compactly. Each trace is kept as the line the saved list
 // writes for it ("process\tdate\ttime\ttext\r\n"), the lines back to back in
 // large blocks, so that saving writes whole runs of lines as they lie; its
-// channel and the texts' lengths (one to five bytes each) sit apart at the
-// block's far end. The list view reads its cells from here, so each text is
+// texts' lengths (one to five bytes each) sit apart at the block's far end. The list view reads its cells from here, so each text is
 // held once; a kept trace costs its texts and about 25 bytes more. Blocks are
 // never moved: a text read stays valid until the store is cleared.
 
@@ -96,7 +95,7 @@ class TraceStore {
       return sink(run);
     };
     for (const Record& r : records_) {
-      if (!keep(static_cast<int>(static_cast<signed char>(*r.lengths)))) {
+      if (!keep(static_cast<int>(r.id))) {
         if (!close()) return;
         continue;
       }
@@ -123,7 +122,8 @@ class TraceStore {
  private:
   struct Record {
     const char* line;
-    const char* lengths;  // the channel, then the four lengths
+    std::uint32_t lengthsAt;  // the four lengths, this far past the line
+    std::int32_t id;
   };
   struct Block {
     std::unique_ptr<char[]> bytes;
