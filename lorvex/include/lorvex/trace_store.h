@@ -1,10 +1,12 @@
 #pragma once
 // The kept traces, compactly. Each trace is kept as the line the saved list
 // writes for it ("process\tdate\ttime\ttext\r\n"), the lines back to back in
-// large blocks, so that saving writes whole runs of lines as they lie; its
-// texts' lengths (one to five bytes each) sit apart at the block's far end. The list view reads its cells from here, so each text is
-// held once; a kept trace costs its texts and about 25 bytes more. Blocks are
-// never moved: a text read stays valid until the store is cleared.
+// large blocks, so that saving writes whole runs of lines as they lie; the
+// texts' lengths (one to five bytes each) sit apart at the block's far end,
+// the channel beside the line's place in the index. The list view reads its
+// cells from here, so each text is held once; a kept trace costs its texts
+// and about 25 bytes more. Blocks are never moved: a text read stays valid
+// until the store is cleared.
 
 #include <cstddef>
 #include <cstdint>
