@@ -61,7 +61,7 @@ class DemoPerson : public demo::Outcomes {
 
  private:
   enum class Stage {
-    Start, OpenDisplay, InDisplay, DisplayOk, AfterDisplay, OpenOptions, Columns, Colours, ChooseColour,
+    Start, Traced, OpenDisplay, InDisplay, DisplayOk, AfterDisplay, OpenOptions, Columns, Colours, ChooseColour,
     AfterColour, Media, AfterOptions, OpenAbout, InAbout, AfterAbout, Close, Done
   };
 
@@ -92,6 +92,10 @@ class DemoPerson : public demo::Outcomes {
             for (int k = 0; k < 2; ++k) doc->Trace(n, "lorvex_demo", "10.12.2026", "14:03:0" + std::to_string(n), texts[n - 1]);
           }
         }
+        // The list shows a burst of changes at its next repaint, not at once.
+        stage_ = Stage::Traced;
+        return;
+      case Stage::Traced:
         Next(Stage::OpenDisplay, "1-viewer");
         return;
       case Stage::OpenDisplay:
