@@ -471,17 +471,29 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
   TraceDatagram message;
   message.text.reserve(kMaxAtomText);
   std::size_t taken = 0;
-  while (head_ < ready_) {
-    const Pending& p = records_[head_++];
-    message.message = p.message;
-    message.wparam = p.wparam;
-    message.lparam = p.lparam;
-    message.text.assign(text_.data() + p.textAt, p.textLength);
-    ++stats_.delivered;
-    ++taken;
-    SetWaiting(head_ < records_.size());
-    callback(message);
+  try {
+    while (head_ < ready_) {
+      const Pending& p = records_[head_++];
+      message.message = p.message;
+      message.wparam = p.wparam;
+      message.lparam = p.lparam;
+      message.text.assign(text_.data() + p.textAt, p.textLength);
+      ++stats_.delivered;
+      ++taken;
+      SetWaiting(head_ < records_.size());
+      callback(message);
+    }
+  } catch (...) {
+    // The message it threw at was handed out; the rest waits for the next
+    // Drain, and this one ends as if it had returned.
+    Leave(false);
+    throw;
   }
+  Leave(true);
+  return taken;
+}
+
+void TraceReceiver::Leave(bool report) {
   if (--depth_ == 0) {
     // Nothing handed out is needed any more: the rest moves to the front.
     if (head_ == records_.size()) {
@@ -500,10 +512,9 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
     }
     ready_ -= head_;
     head_ = 0;
-    MaybeReport(MonotonicNanoseconds(), false);
+    if (report) MaybeReport(MonotonicNanoseconds(), false);
   }
   SetWaiting(head_ < records_.size());
-  return taken;
 }
 
 void TraceReceiver::ReportLosses() { MaybeReport(MonotonicNanoseconds(), true); }

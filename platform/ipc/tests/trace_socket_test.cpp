@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,31 @@ TEST_F(TraceSocket, BadDatagramsAreDroppedAndCountedByReason) {
   }
   EXPECT_EQ(receiver->Stats().TotalRejected(), std::size(cases));
   EXPECT_EQ(receiver->Stats().delivered, std::size(cases));
+}
+
+TEST_F(TraceSocket, ACallbackThatThrowsLeavesTheReceiverWhole) {
+  auto receiver = OpenReceiver();
+  std::vector<LossReport> reports;
+  receiver->OnLoss = [&](const LossReport& r) { reports.push_back(r); };
+  TraceSender sender(socket_path());
+  ASSERT_TRUE(sender.Send(TraceMessage::kString, 1, 0, "thrown at"));
+  ASSERT_TRUE(sender.Send(TraceMessage::kString, 2, 0, "after"));
+  EXPECT_THROW(receiver->Drain([](const TraceDatagram&) { throw std::runtime_error("handler"); }),
+               std::runtime_error);
+  EXPECT_EQ(DrainAll(*receiver), (std::vector<TraceDatagram>{{TraceMessage::kString, 2, 0, "after"}}));
+  // A client that lost two on the way: the receiver tells of it as it drains.
+  auto a = Encode(TraceMessage::kStart, 0, 0, "");
+  auto b = *a;
+  SetCounters(b, 3, 0);
+  int fd = ipc_test::ConnectRaw(socket_path());
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(send(fd, a->bytes.data(), a->size, 0), static_cast<ssize_t>(a->size));
+  ASSERT_EQ(send(fd, b.bytes.data(), b.size, 0), static_cast<ssize_t>(b.size));
+  EXPECT_EQ(DrainAll(*receiver).size(), 2u);
+  ASSERT_EQ(reports.size(), 1u) << "losses go untold once a handler has thrown";
+  EXPECT_EQ(reports[0].pid, 0);
+  EXPECT_EQ(reports[0].atSender, 2u);
+  close(fd);
 }
 
 TEST_F(TraceSocket, PassedDescriptorsAreClosedAndTheDatagramRejected) {

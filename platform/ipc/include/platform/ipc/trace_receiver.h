@@ -146,6 +146,8 @@ class TraceReceiver {
   // taken. Returns the number taken by this call. A callback may drain
   // again (a handler that runs the window loop does): the inner Drain hands
   // out the rest of the outer one's messages first, in order, each once.
+  // A callback that throws has had its message; the exception goes on to
+  // the caller, and the next Drain goes on with the rest.
   std::size_t Drain(const Callback& callback, std::size_t limit = kDrainLimit);
 
   const ReceiveStats& Stats() const { return stats_; }
@@ -187,6 +189,9 @@ class TraceReceiver {
   std::size_t ReadBatch(int fd, bool& ended, std::uint64_t& last);
   void Take(Connection& c, const DecodedView& d, std::uint64_t now);
   void SetWaiting(bool waiting);
+  // Ends a Drain (also one whose callback threw): the outermost one moves
+  // what is left to the front, and tells of losses when report is set.
+  void Leave(bool report);
   void MaybeReport(std::uint64_t now, bool force);
 
   int fd_ = -1;  // the listening socket
