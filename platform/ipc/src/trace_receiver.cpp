@@ -1,11 +1,13 @@
 #include "platform/ipc/trace_receiver.h"
 
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -356,20 +358,32 @@ std::size_t TraceReceiver::ReadBatch(int fd, bool& ended, std::uint64_t& last) {
   }
   Connection& c = connections_[static_cast<std::size_t>(fd)];
   const std::uint64_t now = MonotonicNanoseconds();
+  // Once the sender has gone, every read past its last record reads nothing:
+  // the batch ends in empty entries. An empty record the sender sent reads
+  // the same, but is no datagram of ours (it counts as truncated). Empty
+  // entries followed by a record, or by bytes still queued, are such records;
+  // those at the batch's end, with the peer gone and nothing queued, are its end.
+  auto empty = [&b](int i) {
+    const mmsghdr& m = b.headers[static_cast<std::size_t>(i)];
+    return m.msg_len == 0 && m.msg_hdr.msg_controllen == 0;
+  };
+  int tail = n;
+  while (tail > 0 && empty(tail - 1)) --tail;
+  bool over = false;
+  if (tail < n) {
+    pollfd p{fd, POLLRDHUP, 0};
+    int queued = 0;
+    over = poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP)) != 0 &&
+           ioctl(fd, SIOCINQ, &queued) == 0 && queued == 0;
+  }
   std::size_t got = 0;
   for (int i = 0; i < n; ++i) {
+    if (over && i >= tail) {
+      ended = true;
+      break;
+    }
     const msghdr& h = b.headers[static_cast<std::size_t>(i)].msg_hdr;
     const std::size_t size = b.headers[static_cast<std::size_t>(i)].msg_len;
-    if (size == 0 && h.msg_controllen == 0) {
-      // Nothing read: the sender has gone - or sent an empty record, which
-      // is no datagram of ours (it counts as truncated); the peer's hang-up
-      // tells which.
-      pollfd p{fd, POLLRDHUP, 0};
-      if (poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP)) != 0) {
-        ended = true;
-        break;
-      }
-    }
     ++got;
     std::optional<Reject> why = CheckAncillary(h, uid_);
     if (!why && (h.msg_flags & MSG_TRUNC) != 0) why = Reject::kOversized;

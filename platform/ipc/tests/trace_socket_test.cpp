@@ -240,6 +240,26 @@ TEST_F(TraceSocket, BadDatagramsAreDroppedAndCountedByReason) {
   EXPECT_EQ(receiver->Stats().delivered, std::size(cases));
 }
 
+TEST_F(TraceSocket, AnEmptyRecordIsNoHangUpEvenWhenItsSenderHasLeft) {
+  auto receiver = OpenReceiver();
+  auto first = Encode(TraceMessage::kString, 1, 0, "first");
+  auto second = Encode(TraceMessage::kString, 2, 0, "second");
+  SetCounters(*second, 1, 0);
+  // An empty record, then two good ones, and the sender goes before the
+  // viewer reads any of it.
+  int fd = ipc_test::ConnectRaw(socket_path());
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(send(fd, "", 0, 0), 0);
+  ASSERT_EQ(send(fd, first->bytes.data(), first->size, 0), static_cast<ssize_t>(first->size));
+  ASSERT_EQ(send(fd, second->bytes.data(), second->size, 0), static_cast<ssize_t>(second->size));
+  close(fd);
+  const std::vector<TraceDatagram> expected = {{TraceMessage::kString, 1, 0, "first"},
+                                               {TraceMessage::kString, 2, 0, "second"}};
+  EXPECT_EQ(DrainAll(*receiver), expected);
+  EXPECT_EQ(receiver->Stats().Rejected(Reject::kTruncated), 1u);
+  EXPECT_EQ(receiver->Connections(), 0u);
+}
+
 TEST_F(TraceSocket, ACallbackThatThrowsLeavesTheReceiverWhole) {
   auto receiver = OpenReceiver();
   std::vector<LossReport> reports;
