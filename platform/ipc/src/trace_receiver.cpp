@@ -216,7 +216,11 @@ void TraceReceiver::Accept() {
     if (c < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       if (errno != EMFILE && errno != ENFILE) return;  // none waits
-      // No descriptor left: the longest idle connection makes room. With
+      // No descriptor left - which accept says whether or not a connection
+      // waits; with none waiting nothing is closed.
+      pollfd listening{fd_, POLLIN, 0};
+      if (poll(&listening, 1, 0) != 1 || (listening.revents & POLLIN) == 0) return;
+      // One waits: the longest idle connection makes room. With
       // none to close, the spare descriptor takes the waiting one, which is
       // read to its end, counted and closed: its sender learns at once.
       if (Evict()) continue;

@@ -128,6 +128,44 @@ TEST_F(TraceLoad, AClientStartedBeforeTheViewerReachesItOnceItRuns) {
   EXPECT_EQ(receiver->Stats().lostWithoutViewer, 1u);
 }
 
+// While it lives, this process has no descriptor left to open.
+class NoFreeDescriptor {
+ public:
+  NoFreeDescriptor() {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    const int lowest_free = dup(0);
+    close(lowest_free);
+    rlimit tight = saved_;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    ok_ = lowest_free >= 0 && setrlimit(RLIMIT_NOFILE, &tight) == 0;
+  }
+  ~NoFreeDescriptor() { setrlimit(RLIMIT_NOFILE, &saved_); }
+  NoFreeDescriptor(const NoFreeDescriptor&) = delete;
+  NoFreeDescriptor& operator=(const NoFreeDescriptor&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit saved_{};
+  bool ok_ = false;
+};
+
+TEST_F(TraceLoad, AtTheDescriptorLimitNoConnectionIsClosedWhileNobodyWaits) {
+  auto receiver = OpenReceiver();
+  TraceSender sender(socket_path());
+  ASSERT_TRUE(sender.Send(TraceMessage::kString, 1, 0, "one"));
+  ASSERT_EQ(Collect(*receiver, 1).size(), 1u);
+  std::vector<TraceDatagram> got;
+  {
+    NoFreeDescriptor full;
+    ASSERT_TRUE(full.ok());
+    ASSERT_TRUE(sender.Send(TraceMessage::kString, 2, 0, "two"));
+    receiver->Drain([&](const TraceDatagram& d) { got.push_back(d); });
+  }
+  EXPECT_EQ(got.size(), 1u);
+  EXPECT_EQ(receiver->Stats().connectionsEvicted, 0u) << "closed for a client that never came";
+  EXPECT_EQ(receiver->Connections(), 1u);
+}
+
 // A child process that holds count connections to the socket, sending
 // nothing, until its pipe closes; ready gets a byte once they are made.
 pid_t HoldIdleConnections(const std::string& path, int count, int& ready, int& release) {
