@@ -260,7 +260,10 @@ void TraceReceiver::Accept() {
 }
 
 void TraceReceiver::ReadToEnd(int fd) {
-  // What is queued now, not what a sender that goes on sending adds for ever.
+  // Nothing more comes in: a sender that sends while the connection is read
+  // and closed is refused (and connects anew) instead of losing its record
+  // with the connection. What is queued is read to its end.
+  shutdown(fd, SHUT_RD);
   std::uint64_t last = 0;
   bool ended = false;
   for (int batches = 0; batches < 256 && ReadBatch(fd, ended, last) > 0 && !ended; ++batches) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,6 +166,51 @@ TEST_F(TraceLoad, AtTheDescriptorLimitNoConnectionIsClosedWhileNobodyWaits) {
   EXPECT_EQ(got.size(), 1u);
   EXPECT_EQ(receiver->Stats().connectionsEvicted, 0u) << "closed for a client that never came";
   EXPECT_EQ(receiver->Connections(), 1u);
+}
+
+TEST_F(TraceLoad, AConnectionClosedToMakeRoomThrowsAwayNothingItsSenderSent) {
+  auto receiver = OpenReceiver();
+  // A client whose numbers show two records it lost: its connection's end
+  // tells of them.
+  auto first = Encode(TraceMessage::kString, 1, 0, "first");
+  auto gap = Encode(TraceMessage::kString, 2, 0, "after the gap");
+  auto late = Encode(TraceMessage::kString, 3, 0, "late");
+  SetCounters(*gap, 3, 0);
+  SetCounters(*late, 4, 0);
+  const int client = ipc_test::ConnectRaw(socket_path());
+  ASSERT_GE(client, 0);
+  ASSERT_EQ(send(client, first->bytes.data(), first->size, 0), static_cast<ssize_t>(first->size));
+  ASSERT_EQ(send(client, gap->bytes.data(), gap->size, 0), static_cast<ssize_t>(gap->size));
+  ASSERT_EQ(Collect(*receiver, 2).size(), 2u);
+  // While its connection is being closed the client sends once more: the
+  // kernel either refuses the record or the viewer gets it.
+  bool tried = false, taken = false;
+  receiver->OnLoss = [&](const LossReport& r) {
+    if (r.pid == 0 || tried) return;
+    tried = true;
+    taken = send(client, late->bytes.data(), late->size, MSG_DONTWAIT | MSG_NOSIGNAL) == static_cast<ssize_t>(late->size);
+  };
+  // Another client comes when the viewer has no descriptor left: the idle
+  // one makes room.
+  const int other = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  ASSERT_GE(other, 0);
+  sockaddr_un address{};
+  socklen_t length = 0;
+  ASSERT_TRUE(MakeSocketAddress(socket_path(), address, length));
+  std::vector<TraceDatagram> got;
+  {
+    NoFreeDescriptor full;
+    ASSERT_TRUE(full.ok());
+    ASSERT_EQ(connect(other, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    receiver->Drain([&](const TraceDatagram& d) { got.push_back(d); });
+  }
+  EXPECT_EQ(receiver->Stats().connectionsEvicted, 1u);
+  ASSERT_TRUE(tried);
+  for (const TraceDatagram& d : Collect(*receiver, taken ? 1 : 0, 200)) got.push_back(d);
+  EXPECT_EQ(got.size(), taken ? 1u : 0u) << "a record the kernel took for the viewer was thrown away";
+  EXPECT_EQ(receiver->Stats().TotalRejected(), 0u);
+  close(other);
+  close(client);
 }
 
 // A child process that holds count connections to the socket, sending

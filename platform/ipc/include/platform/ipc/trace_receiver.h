@@ -178,7 +178,8 @@ class TraceReceiver {
   void Accept();
   // Makes room for one more connection: false when there is none to close.
   bool Evict();
-  // Reads what the connection has queued now (taken or refused as it comes).
+  // Ends the connection's input and reads what it has queued (taken or
+  // refused as it comes); the caller closes it.
   void ReadToEnd(int fd);
   // Reads the connection to its end, every datagram refused for why, and closes it.
   void Refuse(int fd, pid_t pid, Reject why);
