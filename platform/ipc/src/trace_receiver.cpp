@@ -424,6 +424,20 @@ void TraceReceiver::MaybeReport(std::uint64_t now, bool force) {
 
 std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
   ++depth_;
+  std::size_t taken = 0;
+  try {
+    taken = ReadAndHandOut(callback, limit);
+  } catch (...) {
+    // A callback (or OnLoss) that threw: the message it threw at was handed
+    // out, the rest waits for the next Drain, and this one ends as a return would.
+    Leave(false);
+    throw;
+  }
+  Leave(true);
+  return taken;
+}
+
+std::size_t TraceReceiver::ReadAndHandOut(const Callback& callback, std::size_t limit) {
   // Everything sent before now is queued now: once read, it can go on in
   // the order it was sent. What was sent later may have senders whose
   // earlier messages this Drain no longer reads; it waits for the next one.
@@ -492,25 +506,17 @@ std::size_t TraceReceiver::Drain(const Callback& callback, std::size_t limit) {
   TraceDatagram message;
   message.text.reserve(kMaxAtomText);
   std::size_t taken = 0;
-  try {
-    while (head_ < ready_) {
-      const Pending& p = records_[head_++];
-      message.message = p.message;
-      message.wparam = p.wparam;
-      message.lparam = p.lparam;
-      message.text.assign(text_.data() + p.textAt, p.textLength);
-      ++stats_.delivered;
-      ++taken;
-      SetWaiting(head_ < records_.size());
-      callback(message);
-    }
-  } catch (...) {
-    // The message it threw at was handed out; the rest waits for the next
-    // Drain, and this one ends as if it had returned.
-    Leave(false);
-    throw;
+  while (head_ < ready_) {
+    const Pending& p = records_[head_++];
+    message.message = p.message;
+    message.wparam = p.wparam;
+    message.lparam = p.lparam;
+    message.text.assign(text_.data() + p.textAt, p.textLength);
+    ++stats_.delivered;
+    ++taken;
+    SetWaiting(head_ < records_.size());
+    callback(message);
   }
-  Leave(true);
   return taken;
 }
 

@@ -190,6 +190,8 @@ class TraceReceiver {
   std::size_t ReadBatch(int fd, bool& ended, std::uint64_t& last);
   void Take(Connection& c, const DecodedView& d, std::uint64_t now);
   void SetWaiting(bool waiting);
+  // Drain's work: reads what is queued and hands out what may go.
+  std::size_t ReadAndHandOut(const Callback& callback, std::size_t limit);
   // Ends a Drain (also one whose callback threw): the outermost one moves
   // what is left to the front, and tells of losses when report is set.
   void Leave(bool report);
