@@ -241,15 +241,27 @@ void Window::RemoveMessageHandler(int id) {
 
 std::intptr_t Window::SendMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   Message m{msg, wParam, lParam, 0};
-  std::vector<int> ids;
-  ids.reserve(handlers_.size());
-  for (const auto& e : handlers_) ids.push_back(e.id);
-  for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
+  // The handlers as they are now, newest first; a few without an allocation.
+  constexpr std::size_t kFew = 8;
+  int few[kFew];
+  std::vector<int> many;
+  int* ids = few;
+  const std::size_t count = handlers_.size();
+  if (count > kFew) {
+    many.resize(count);
+    ids = many.data();
+  }
+  for (std::size_t i = 0; i < count; ++i) ids[i] = handlers_[count - 1 - i].id;
+  const std::uint64_t self = Id();
+  for (std::size_t i = 0; i < count; ++i) {
     auto found = std::find_if(handlers_.begin(), handlers_.end(),
-                              [id = *it](const HandlerEntry& e) { return e.id == id; });
+                              [id = ids[i]](const HandlerEntry& e) { return e.id == id; });
     if (found == handlers_.end()) continue;
     MessageHandler fn = found->fn;  // the handler may remove itself
+    const std::uint64_t destructions = Component::Destructions();
     if (fn(*this, m)) return m.result;
+    // A handler that destroyed this window ends the message: nothing of it is left to ask.
+    if (Component::Destructions() != destructions && Component::FromId(self) != this) return m.result;
   }
   DefaultHandler(m);
   return m.result;

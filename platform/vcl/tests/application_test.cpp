@@ -508,6 +508,30 @@ TEST_F(UiTest, RegisteredMessagesHaveOneIdPerNameAndHandlersChainNewestFirst) {
   ui.App().Idle();  // the message to the freed panel is dropped
 }
 
+TEST_F(UiTest, AHandlerThatDestroysItsWindowEndsTheMessage) {
+  // Newest first: the one that frees the panel runs before the older one.
+  for (const int handlers : {2, 12}) {  // a few, and more than are kept without an allocation
+    SCOPED_TRACE(handlers);
+    TPanel* panel = Create<TPanel>(&ui.App(), "Panel1");
+    int older = 0;
+    for (int i = 1; i < handlers; ++i) {
+      panel->AddMessageHandler([&](plat::Window&, plat::Message&) {
+        ++older;
+        return false;
+      });
+    }
+    panel->AddMessageHandler([](plat::Window& w, plat::Message& m) {
+      m.result = 5;
+      dynamic_cast<TPanel&>(w).Free();
+      return false;  // not handled - yet the window is gone
+    });
+    const std::uint64_t id = panel->Id();
+    EXPECT_EQ(panel->SendMessage(plat::WM_USER), 5);
+    EXPECT_EQ(plat::Component::FromId(id), nullptr);
+    EXPECT_EQ(older, 0) << "handlers of a destroyed window ran";
+  }
+}
+
 TEST_F(UiTest, PropertyChangesMarkComponentsDirtyForTheBackend) {
   Application->CreateForm(Form_Main);
   TEdit* edit = Create<TEdit>(Form_Main, "Edit_FirmwareVer");
