@@ -61,6 +61,9 @@ void TraceStore::Append(int id, std::string_view process, std::string_view date,
   const auto lengthBytes = static_cast<std::size_t>(end - lengths);
   if (!front_ || static_cast<std::size_t>(back_ - front_) < lineBytes + lengthBytes) NewBlock(lineBytes + lengthBytes);
   char* line = front_;
+  // The index first: should it fail to grow, no line is left in the block
+  // that the list does not hold (a save would write it).
+  records_.push_back({line, static_cast<std::uint32_t>(back_ - lengthBytes - line), id});
   char* at = line;
   for (std::string_view f : fields) {
     if (!f.empty()) std::memcpy(at, f.data(), f.size());
@@ -72,7 +75,6 @@ void TraceStore::Append(int id, std::string_view process, std::string_view date,
   front_ += lineBytes;
   back_ -= lengthBytes;
   std::memcpy(back_, lengths, lengthBytes);
-  records_.push_back({line, static_cast<std::uint32_t>(back_ - line), id});
 }
 
 CTraceEntry TraceStore::Read(const Record& record) {
