@@ -116,13 +116,16 @@ Made MakeTable(const std::string& name, const SetupOptions& options, int& holder
     return made;
   }
   SharedRegion* region = nullptr;
-  if (fchmod(fd, 0600) == 0 && ftruncate(fd, sizeof(SharedRegion)) == 0) region = Map(fd);
+  // The memory is taken now: a mapping of a file with a hole would kill the
+  // process (SIGBUS) at its first write when shared memory is full.
+  int error = fchmod(fd, 0600) == 0 ? posix_fallocate(fd, 0, sizeof(SharedRegion)) : errno;
+  if (error == 0 && (region = Map(fd)) == nullptr) error = errno;
   if (region == nullptr) {
-    made.problem = "cannot make a table: " + ErrorText(errno);
+    made.problem = "cannot make a table: " + ErrorText(error);
     close(fd);
     return made;
   }
-  // ftruncate gave zeroes: an empty list.
+  // posix_fallocate gave zeroes: an empty list.
   pthread_mutexattr_t attr;
   pthread_mutexattr_init(&attr);
   pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED);

@@ -3,8 +3,11 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +20,7 @@
 #include <sstream>
 #include <vector>
 
+#include "shared_table.h"
 #include "tamsile_testing/helper_process.h"
 #include "tamsile_testing/table_namespace.h"
 
@@ -351,5 +355,43 @@ INSTANTIATE_TEST_SUITE_P(
         UnsafeCase{"NamespaceTooLong", false, nullptr,
                    "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Shared memory is often small (a container's /dev/shm) and may be full when a
+// program starts. A table that cannot get its memory is not made: the process
+// is told why (and works alone) instead of dying at its first touch of the table.
+TEST(SharedMemoryFull, MakingTheTableFailsWithTheReasonInsteadOfKillingTheProcess) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a small shared-memory folder";
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // A mount namespace of its own, with a shared-memory folder of one page
+    // that a file already fills.
+    std::string answer = "no namespace";
+    const int filler = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                               mount("tmpfs", "/dev/shm", "tmpfs", 0, "size=4k") == 0
+                           ? open("/dev/shm/filler", O_RDWR | O_CREAT, 0600)
+                           : -1;
+    const std::vector<char> page(4096, 'x');
+    if (filler >= 0 && write(filler, page.data(), page.size()) == static_cast<ssize_t>(page.size()) &&
+        write(filler, page.data(), 1) < 0) {
+      const tamsile::Attached attached = tamsile::AttachShared("/tamsile-full");
+      answer = attached.region != nullptr ? "made" : attached.problem;
+    }
+    if (write(out[1], answer.data(), answer.size()) < 0) _exit(2);
+    _exit(0);
+  }
+  close(out[1]);
+  std::string answer;
+  char buffer[256];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
+  close(out[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "died making the table, status " << status;
+  if (answer == "no namespace") GTEST_SKIP() << "cannot mount a shared-memory folder of its own";
+  EXPECT_EQ(answer, "cannot make a table: No space left on device");
+}
 
 }  // namespace
