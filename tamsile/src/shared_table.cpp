@@ -200,11 +200,12 @@ Attached AttachShared(const std::string& name, const SetupOptions& options) {
     SharedRegion* region = nullptr;
     if (fstat(fd, &st) != 0) {
       result.problem = "cannot look at " + path + ": " + ErrorText(errno);
-    } else if (!S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+    } else if (st.st_uid != geteuid()) {
       result.problem = path + " belongs to another user";
     } else if ((st.st_mode & 077) != 0) {
       result.problem = path + " is open to other users";
-    } else if (static_cast<std::size_t>(st.st_size) != sizeof(SharedRegion) || (region = Map(fd)) == nullptr ||
+    } else if (!S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) != sizeof(SharedRegion) ||
+               (region = Map(fd)) == nullptr ||
                region->magic != kMagic || region->layout != kLayout) {
       result.problem = path + " is not a trace table of this library";
     }

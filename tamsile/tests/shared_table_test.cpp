@@ -348,6 +348,8 @@ INSTANTIATE_TEST_SUITE_P(
                    nullptr, "@ belongs to another user"},
         UnsafeCase{"NotATable", false, [](const std::string& path) { PlaceFile(path, 0600, 100); }, nullptr,
                    "@ is not a trace table of this library"},
+        UnsafeCase{"AFifo", false, [](const std::string& path) { EXPECT_EQ(mkfifo(path.c_str(), 0600), 0); },
+                   nullptr, "@ is not a trace table of this library"},
         UnsafeCase{"ALink", false,
                    [](const std::string& path) { EXPECT_EQ(symlink("/dev/null", path.c_str()), 0); }, nullptr,
                    "cannot open @: Too many levels of symbolic links"},
