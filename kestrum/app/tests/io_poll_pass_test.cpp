@@ -88,9 +88,9 @@ class ScriptedPort : public kestrum::PollPort {
     calls.push_back(std::string(what) + " \"" + text + "\"");
     devices.push_back(device);
   }
-  // A driver writes at most the bytes it has, never more than the caller's room.
+  // A driver writes every byte it has: the entries have no room argument.
   static std::int32_t Answer(const Reply& r, std::uint16_t* length, std::uint8_t* data) {
-    std::copy_n(r.data.begin(), std::min<std::size_t>(r.data.size(), SlavePoller::kBufferBytes), data);
+    std::copy(r.data.begin(), r.data.end(), data);
     if (r.result == 0 || r.length) *length = r.length.value_or(static_cast<std::uint16_t>(r.data.size()));
     return r.result;
   }
@@ -254,6 +254,19 @@ const std::vector<PassCase>& Cases() {
                             {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
                            {2100, {"name \"" + std::string(256, 'A') + "\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
                             {kOk, "ID(5),IsRequest(2)", std::string(256, 'A')}}}));
+    // A driver with more to say than 256 bytes writes all of it: a product
+    // name in room for 256, an input of a long connection.
+    v.push_back(PassCase("MoreBytesThanTheBufferHoldsAreWrittenButNotUsed")
+                 .Selected()
+                 .Values({Reply{0, std::vector<std::uint8_t>(300, 'B'), {}}})
+                 .Inputs({Reply{0, std::vector<std::uint8_t>(300, 0), {}}})
+                 .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1",
+                                   "shown input \"" + ZeroItems(256) + "\"", kLime},
+                            {kOk, "ID(5),IsRequest(0)"}},
+                           {2050, {"value 0 5", "error \"\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
+                            {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
+                           {2100, {"name \"" + std::string(256, 'B') + "\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
+                            {kOk, "ID(5),IsRequest(2)", std::string(256, 'B')}}}));
     return v;
   }();
   return cases;
