@@ -242,31 +242,25 @@ const std::vector<PassCase>& Cases() {
                  .Kind(0)
                  .Named("Known")
                  .Steps({{2000, {kStatus, kOkHint, "name \"Known\"", kLime}, {kOk}}}));
+    // A name and an input longer than the buffers: 256 bytes of each are used.
+    auto long_replies = [](std::string name, std::size_t written, std::optional<std::uint16_t> claimed) {
+      const std::string shown = "shown input \"" + ZeroItems(256) + "\"";
+      return PassCase(std::move(name))
+          .Selected()
+          .Values({Reply{0, std::vector<std::uint8_t>(written, 'A'), claimed}})
+          .Inputs({Reply{0, std::vector<std::uint8_t>(written, 0), claimed}})
+          .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(0)"}},
+                  {2050, {"value 0 5", "error \"\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
+                  {2100, {"name \"" + std::string(256, 'A') + "\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(2)", std::string(256, 'A')}}});
+    };
     // The driver claims 300 bytes into room for 256.
-    v.push_back(PassCase("LengthsBeyondTheBufferAreCutToIt")
-                 .Selected()
-                 .Values({Reply{0, std::vector<std::uint8_t>(256, 'A'), 300}})
-                 .Inputs({Reply{0, std::vector<std::uint8_t>(256, 0), 300}})
-                 .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1",
-                                   "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(0)"}},
-                           {2050, {"value 0 5", "error \"\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
-                           {2100, {"name \"" + std::string(256, 'A') + "\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(2)", std::string(256, 'A')}}}));
-    // A driver with more to say than 256 bytes writes all of it: a product
-    // name in room for 256, an input of a long connection.
-    v.push_back(PassCase("MoreBytesThanTheBufferHoldsAreWrittenButNotUsed")
-                 .Selected()
-                 .Values({Reply{0, std::vector<std::uint8_t>(300, 'B'), {}}})
-                 .Inputs({Reply{0, std::vector<std::uint8_t>(300, 0), {}}})
-                 .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1",
-                                   "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(0)"}},
-                           {2050, {"value 0 5", "error \"\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
-                           {2100, {"name \"" + std::string(256, 'B') + "\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(2)", std::string(256, 'B')}}}));
+    v.push_back(long_replies("LengthsBeyondTheBufferAreCutToIt", 256, 300));
+    // A driver with more to say than 256 bytes writes all of it (the entries
+    // take no room argument): a long product name, the input of a long connection.
+    v.push_back(long_replies("MoreBytesThanTheBufferHoldsAreWrittenButNotUsed", 300, std::nullopt));
     return v;
   }();
   return cases;
