@@ -119,7 +119,12 @@ void TForm_DebuggingDevice::Timer_FindingTimer(TObject*) {
     return;
   }
   const kestrum::SearchedDevices found = kestrum::ReadSearchedDevices(ActiveBoardNo);
-  if (!found.Found()) {
+  // Only the searched device's entries answer this search: others are left
+  // over from an earlier search (one that could not start leaves the list as it was).
+  auto searched = [&](std::uint16_t i) { return found.macs[i] == searchedMAC_; };
+  const bool answered =
+      found.Found() && std::find(found.macs, found.macs + found.count, searchedMAC_) != found.macs + found.count;
+  if (!answered) {
     Panel_Info->Caption = plat::Format("Device %d NOT exist! (%d)", searchedMAC_, found.result);
     Panel_Info->Color = clRed;
   } else {
@@ -129,6 +134,7 @@ void TForm_DebuggingDevice::Timer_FindingTimer(TObject*) {
     };
     // A later entry of a kind overwrites an earlier one.
     for (std::uint16_t i = 0; i < found.count; ++i) {
+      if (!searched(i)) continue;
       const std::uint16_t input = found.input_lengths[i];
       const std::uint16_t output = found.output_lengths[i];
       switch (found.kinds[i]) {
@@ -151,7 +157,7 @@ void TForm_DebuggingDevice::Timer_FindingTimer(TObject*) {
           break;
       }
     }
-    Panel_Info->Caption = plat::Format("Device %d OK!", found.macs[0]);
+    Panel_Info->Caption = plat::Format("Device %d OK!", searchedMAC_);
     Panel_Info->Color = clGreen;
   }
   SpeedButton_StartDebugging->Enabled = true;

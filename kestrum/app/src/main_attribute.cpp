@@ -22,11 +22,6 @@ namespace {
 constexpr unsigned kError = MB_OK | MB_ICONERROR;
 constexpr std::int32_t kPending = 1151;
 
-// The value entry has no room argument and a 16-bit length: a reply is taken
-// into room for the longest length it can report, and only what fits the
-// stored reply's room is kept.
-constexpr std::size_t kLongestReply = 65535;
-
 std::uint8_t SelectedMAC() { return DeviceIOPanel ? DeviceIOPanel->GetSelectedMACID() : DeviceIO::kNone; }
 
 // The three number fields of a page, each cut to its low 8 bits; false (after
@@ -148,7 +143,8 @@ void TForm_Main::Timer_IsGetOKTimer(TObject*) {
     Memo_GetAttribute->Lines->Add(plat::Format("Slave Error!(%d)", state));
     return;
   }
-  std::vector<std::uint8_t> reply(kLongestReply);
+  // Only what fits the stored reply's room is kept.
+  std::vector<std::uint8_t> reply(driver::kLongestDataRoom);
   std::uint16_t length = 0;
   const std::int32_t result = BrantelAPI_GetAttributeValue(ActiveBoardNo, getRequestMAC_, &length, reply.data());
   if (result != 0) {

@@ -105,6 +105,16 @@ const VerdictCase kVerdicts[] = {
     // No entry past the room of 200 is read: the last Poll entry within it wins.
     {"ACountBeyondTheRoom", 5, [] { ScriptSearchReads({0, FullRoomOf(5), 300}); },
      {"199", "199", "N/A", "N/A", "N/A", "N/A", "N/A"}, "Device 5 OK!", clGreen},
+    // A search that could not start leaves the master's list of an earlier
+    // search behind: another device's entries are no answer for this one.
+    {"TheListHoldsOnlyAnotherDevice", 9,
+     [] {
+       dnsim::Sim().InjectFault(dnsim::Op::SearchSpecificDevice, 1002, 1);
+       ScriptSearchReads({0, {{5, 1, 8, 4}, {5, 3, 2, 2}}});
+     },
+     kNothing, "Device 9 NOT exist! (0)", clRed},
+    {"AnotherDeviceBeforeTheOneSearched", 12, [] { ScriptSearchReads({0, {{5, 1, 8, 4}, {12, 2, 2, 0}}}); },
+     {"N/A", "N/A", "2", "N/A", "N/A", "N/A", "N/A"}, "Device 12 OK!", clGreen},
     // A good read that wrote an entry but no count found nothing.
     {"ReadWritesNoCount", 5, [] { ScriptSearchReads({0, {{5, 1, 8, 4}}, kCountUnwritten}); }, kNothing,
      "Device 5 NOT exist! (0)", clRed},

@@ -88,9 +88,9 @@ class ScriptedPort : public kestrum::PollPort {
     calls.push_back(std::string(what) + " \"" + text + "\"");
     devices.push_back(device);
   }
-  // A driver writes at most the bytes it has, never more than the caller's room.
+  // A driver writes every byte it has: the entries have no room argument.
   static std::int32_t Answer(const Reply& r, std::uint16_t* length, std::uint8_t* data) {
-    std::copy_n(r.data.begin(), std::min<std::size_t>(r.data.size(), SlavePoller::kBufferBytes), data);
+    std::copy(r.data.begin(), r.data.end(), data);
     if (r.result == 0 || r.length) *length = r.length.value_or(static_cast<std::uint16_t>(r.data.size()));
     return r.result;
   }
@@ -242,18 +242,25 @@ const std::vector<PassCase>& Cases() {
                  .Kind(0)
                  .Named("Known")
                  .Steps({{2000, {kStatus, kOkHint, "name \"Known\"", kLime}, {kOk}}}));
+    // A name and an input longer than the buffers: 256 bytes of each are used.
+    auto long_replies = [](std::string name, std::size_t written, std::optional<std::uint16_t> claimed) {
+      const std::string shown = "shown input \"" + ZeroItems(256) + "\"";
+      return PassCase(std::move(name))
+          .Selected()
+          .Values({Reply{0, std::vector<std::uint8_t>(written, 'A'), claimed}})
+          .Inputs({Reply{0, std::vector<std::uint8_t>(written, 0), claimed}})
+          .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(0)"}},
+                  {2050, {"value 0 5", "error \"\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
+                  {2100, {"name \"" + std::string(256, 'A') + "\"", "input 0 5 1", shown, kLime},
+                   {kOk, "ID(5),IsRequest(2)", std::string(256, 'A')}}});
+    };
     // The driver claims 300 bytes into room for 256.
-    v.push_back(PassCase("LengthsBeyondTheBufferAreCutToIt")
-                 .Selected()
-                 .Values({Reply{0, std::vector<std::uint8_t>(256, 'A'), 300}})
-                 .Inputs({Reply{0, std::vector<std::uint8_t>(256, 0), 300}})
-                 .Steps({{2000, {kStatus, kOkHint, "request 0 5 1 1 7", "error \"\"", "input 0 5 1",
-                                   "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(0)"}},
-                           {2050, {"value 0 5", "error \"\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(1)", "Get OK! Len(256)"}},
-                           {2100, {"name \"" + std::string(256, 'A') + "\"", "input 0 5 1", "shown input \"" + ZeroItems(256) + "\"", kLime},
-                            {kOk, "ID(5),IsRequest(2)", std::string(256, 'A')}}}));
+    v.push_back(long_replies("LengthsBeyondTheBufferAreCutToIt", 256, 300));
+    // A driver with more to say than 256 bytes writes all of it (the entries
+    // take no room argument): a long product name, the input of a long connection.
+    v.push_back(long_replies("MoreBytesThanTheBufferHoldsAreWrittenButNotUsed", 300, std::nullopt));
     return v;
   }();
   return cases;

@@ -30,6 +30,10 @@ inline constexpr std::size_t kBoardListRoom = 20;
 inline constexpr std::size_t kDeviceListRoom = 200;
 // Ports per CAN board that one board byte can address (b % 4).
 inline constexpr std::size_t kPortsPerBoard = 4;
+// The data entries (attribute value, input data) take no room argument and
+// report their length in 16 bits: room for the longest length they can report
+// is what keeps a caller's buffer safe, whatever the driver writes.
+inline constexpr std::size_t kLongestDataRoom = 65535;
 
 }  // namespace driver
 

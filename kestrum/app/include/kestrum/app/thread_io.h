@@ -17,13 +17,14 @@
 // (the slot shown, the slot selected) it reads from SlotData, and the active
 // board from the ActiveBoardNo atomic.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "driver/master_api.h"
 #include "platform/vcl/forms.h"
 
 namespace kestrum {
@@ -114,7 +115,9 @@ class SlavePoller {
  public:
   static constexpr std::uint32_t kStatusPeriodMs = 2000;
   static constexpr std::uint32_t kBlinkStepMs = 500;
-  static constexpr std::size_t kBufferBytes = 256;  // the name and the input buffers
+  // What is used of the name and of the input data. The driver is given
+  // room for all it may write (driver::kLongestDataRoom) all the same.
+  static constexpr std::size_t kBufferBytes = 256;
   // The name request.
   static constexpr std::uint8_t kNameNotRequested = 0, kNameRequested = 1, kNameValueRead = 2;
   // The LED state as the trace shows it.
@@ -154,9 +157,9 @@ class SlavePoller {
   std::uint32_t status_time_;
   std::uint32_t blink_time_;
   vcl::TColor led_color_ = 0;  // black until the first blink step or the first good status
-  std::array<std::uint8_t, kBufferBytes> name_buffer_{};
+  std::vector<std::uint8_t> name_buffer_ = std::vector<std::uint8_t>(driver::kLongestDataRoom);
   std::size_t name_length_ = 0;
-  std::array<std::uint8_t, kBufferBytes> input_buffer_{};
+  std::vector<std::uint8_t> input_buffer_ = std::vector<std::uint8_t>(driver::kLongestDataRoom);
 };
 
 // The input text: each byte as two upper-case hexadecimal digits, separated
