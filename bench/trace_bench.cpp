@@ -28,6 +28,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/epoll.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -518,8 +519,9 @@ int SaveMode(int count, bool hidden) {
 int CallMode(const std::string& kind, int calls) {
   const std::string dir = MakeTempDir("trace-bench-call");
   const std::string sockets = dir + "/sock";
+  const std::string tableSpace = "trace-bench-" + std::to_string(::getpid());
   ::setenv("LORVEX_SOCKET_DIR", sockets.c_str(), 1);
-  ::setenv("TAMSILE_NAMESPACE", ("trace-bench-" + std::to_string(::getpid())).c_str(), 1);
+  ::setenv("TAMSILE_NAMESPACE", tableSpace.c_str(), 1);
   plat::ipc::MakePrivateDirectory(sockets);
   std::atomic<bool> stop{false};
   std::thread receiver;
@@ -554,6 +556,8 @@ int CallMode(const std::string& kind, int calls) {
   stop = true;
   if (receiver.joinable()) receiver.join();
   RemoveTree(dir);
+  // The trace table Tamsile.DLL made in that namespace ("/tamsile-<uid>-<namespace>").
+  ::shm_unlink(("/tamsile-" + std::to_string(::geteuid()) + "-" + tableSpace).c_str());
   std::printf("ns=%.1f\n", ns);
   return 0;
 }

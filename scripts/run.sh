@@ -115,6 +115,8 @@ status=0
 env XDG_CONFIG_HOME="$state/config" XDG_DATA_HOME="$state/data" XDG_RUNTIME_DIR="$state/runtime" \
     LORVEX_SOCKET_DIR="$state/sock" TAMSILE_NAMESPACE="run-$$" QT_QPA_PLATFORM=xcb \
     timeout -k 10 150 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run.sh" --inside-xvfb "$shots" || status=$?
+# The run's own trace table (Tamsile.DLL names it after the user and the namespace).
+rm -f "/dev/shm/tamsile-$(id -u)-run-$$"
 echo "== pictures in $shots:"
 ls -1 "$shots"/*.png 2>/dev/null | sed 's/^/   /' || true
 if [ "$status" -ne 0 ]; then

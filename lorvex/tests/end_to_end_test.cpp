@@ -14,6 +14,7 @@
 #include "platform/ipc/socket_directory.h"
 #include "platform/ipc/trace_sender.h"
 #include "process_support.h"
+#include "tamsile_testing/table_namespace.h"
 #include "tamsile/tamsile.h"
 #include "viewer_fixture.h"
 
@@ -21,8 +22,12 @@ namespace {
 
 using test_support::ReadFile;
 
-// A trace table of this test process's own, apart from the user's.
-std::string TableNamespace() { return "lorvex-e2e-" + std::to_string(::getpid()); }
+// A trace table of this test process's own, apart from the user's: one for
+// all its tests, removed when the process ends.
+const tamsile_testing::TableNamespace& Table() {
+  static const tamsile_testing::TableNamespace table("lorvex-e2e-" + std::to_string(::getpid()));
+  return table;
+}
 
 // The date and time columns of a row, as the trace client stamps them.
 void ExpectDateAndTime(const std::vector<std::string>& row) {
@@ -31,7 +36,7 @@ void ExpectDateAndTime(const std::vector<std::string>& row) {
 }
 
 TEST_F(Viewer, ATraceFromKestrumsBridgeArrivesInItsChannelsColourAndStopShutsOnlyTheWindowPath) {
-  test_support::ScopedEnv table("TAMSILE_NAMESPACE", TableNamespace().c_str());
+  test_support::ScopedEnv table("TAMSILE_NAMESPACE", Table().name().c_str());
   CLorvexApp& a = Start();
   ASSERT_TRUE(a.TraceSocket.Receiving());
 
@@ -78,7 +83,7 @@ TEST_F(Viewer, ATraceFromKestrumsBridgeArrivesInItsChannelsColourAndStopShutsOnl
 // user-command ID enabled, while a Kestrum process starts, is activated and
 // is ended from its tool bar.
 TEST_F(Viewer, AKestrumProcessTracesItsCommandsIntoTheViewerUnderItsProgramsName) {
-  test_support::ScopedEnv table("TAMSILE_NAMESPACE", TableNamespace().c_str());
+  test_support::ScopedEnv table("TAMSILE_NAMESPACE", Table().name().c_str());
   CLorvexApp& a = Start();
   ASSERT_TRUE(a.TraceSocket.Receiving());
   plat::LibraryLoader& loader = plat::SystemLoader();

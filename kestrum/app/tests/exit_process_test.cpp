@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/program_path.h"
+#include "tamsile_testing/table_namespace.h"
 
 namespace {
 
@@ -42,13 +43,15 @@ Outcome RunHelper(const std::vector<std::string>& args) {
   int out[2];
   Outcome o;
   if (runtime_dir.empty() || pipe(out) != 0) return o;
+  // A table of the helper's own, removed when this call ends.
+  const tamsile_testing::TableNamespace table;
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
     setenv("XDG_RUNTIME_DIR", runtime_dir.c_str(), 1);
-    setenv("TAMSILE_NAMESPACE", ("exit-test-" + std::to_string(getpid())).c_str(), 1);
+    table.Export();
     unsetenv("LORVEX_SOCKET_DIR");
     unsetenv("KESTRUM_SIM_CONFIG");
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
