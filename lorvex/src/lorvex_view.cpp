@@ -287,7 +287,9 @@ void CLorvexView::OnCustomDraw(afx::NMHDR* notification, afx::LRESULT* result) {
       if (entry >= app->TraceEntries.size()) break;
       const int id = app->TraceEntries[entry].id;
       if (id < 1 || id > kTraceChannels) break;
-      cd->clrText = app->IdSettings[id - 1].Color;
+      // The colour is the low three bytes (0x00BBGGRR), as the colour page
+      // shows it: what stands above them is no code of the list's own.
+      cd->clrText = app->IdSettings[id - 1].Color & 0x00FFFFFFu;
       cd->clrTextBk = afx::GetSysColor(afx::COLOR_WINDOW);
       break;
     }

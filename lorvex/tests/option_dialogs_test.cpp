@@ -271,6 +271,22 @@ TEST_F(OptionDialogs, AChosenColourReachesTheChannelOnlyThroughOk) {
   EXPECT_EQ(List().ItemLook(List().BeginPaint(), 0).text, 0x00FF00u);
 }
 
+// The swatch, the colour dialog and the list's rows show a channel's colour
+// alike: its low three bytes, whatever stands above them.
+TEST_F(OptionDialogs, TheColourDialogStartsAtTheColourTheSwatchShows) {
+  app->Channel(1).Color = 0xFF000005;  // above the three bytes: a system colour's code
+  RunSheet([&](COptionenSheet& sheet) {
+    EXPECT_EQ(person::ChooseTab(&sheet, 1), "");
+    CDlgSpalten* page = ColoursPage(sheet);
+    EXPECT_EQ(page->m_Swatch.Surface()->Operations().back().brush.color, 0x000005u);
+    ui.ExpectColorDialog(std::nullopt);
+    EXPECT_EQ(person::Click(page->GetDlgItem(IDC_CHOOSE_COLOR)), "");
+  });
+  ASSERT_EQ(ui.Dialogs().size(), 1u);
+  EXPECT_EQ(ui.Dialogs()[0].color, 0x000005u);
+  EXPECT_EQ(app->Channel(1).Color, 0xFF000005u);
+}
+
 TEST_F(OptionDialogs, APageNeverShownGivesItsCopiesBackUnchanged) {
   app->Channel(9).Color = 0xABCDEF;
   app->Channel(9).Medium = 3;

@@ -175,6 +175,21 @@ TEST_F(Viewer, EachRowIsPaintedInItsChannelsColourLookedUpAtEveryPaint) {
   EXPECT_EQ(List().ItemLook(pass, 2), (plat::RowLook{plat::clWindowText, plat::clWindow}));
 }
 
+// A colour is 0x00BBGGRR; what stands above it (a value another program
+// stored, or a client sent) is not read as one of the list's own colour codes.
+// The row shows what the colour page's swatch shows for the channel.
+TEST_F(Viewer, AColourWithBitsAboveItsThreeBytesPaintsTheRowInThoseBytes) {
+  CLorvexApp& a = Start();
+  Doc()->Trace(1, "p", "d", "t", "x");
+  for (const std::uint32_t stored :
+       {0xFF000005u, 0xFF000012u, 0xFF0000FFu, 0x20000000u, 0x1FFFFFFFu, 0x80000005u, 0x01123456u}) {
+    SCOPED_TRACE(::testing::PrintToString(stored));
+    a.Channel(1).Color = stored;
+    EXPECT_EQ(plat::ResolveColor(List().ItemLook(List().BeginPaint(), 0).text), stored & 0x00FFFFFFu);
+    EXPECT_EQ(a.Channel(1).Color, stored) << "the setting itself stays as it came";
+  }
+}
+
 TEST_F(Viewer, ClearingEmptiesListAndKeptTracesAndTheNextTraceStandsAlone) {
   CLorvexApp& a = Start();
   a.Channel(6).Color = 0x00AA00;

@@ -607,7 +607,8 @@ INT_PTR CColorDialog::DoModal() {
   plat::ColorDialogRequest request;
   request.dialog = plat::Component::FromId(parent_);
   request.dialogName = "CColorDialog";
-  request.color = color_;
+  // A colour reference is its three bytes; above them stands no colour code.
+  request.color = color_ & 0x00FFFFFFu;
   const std::optional<plat::TColor> chosen = loop->RunColorDialog(request);
   if (!chosen) return IDCANCEL;
   color_ = *chosen & 0x00FFFFFFu;

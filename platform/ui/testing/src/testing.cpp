@@ -164,7 +164,7 @@ class ScriptedBackend : public Backend {
   }
 
   std::optional<TColor> RunColorDialog(const ColorDialogRequest& r) override {
-    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}, ""});
+    dialogLog.push_back({DialogKind::Color, r.dialogName, "", "", "", {}, "", r.color});
     if (dialogs.empty() || dialogs.front().kind != DialogKind::Color) {
       ADD_FAILURE() << "unexpected colour dialog " << r.dialogName << " (cancelled)";
       return std::nullopt;

@@ -43,6 +43,7 @@ struct DialogRecord {
   std::string defaultExt;
   TOpenOptions options;
   std::string fileName;  // the file the dialog starts at
+  TColor color = 0;      // the colour a colour dialog starts at
 };
 
 class BoxExpectation {
