@@ -1,7 +1,8 @@
 // Fuzz target for the mapping of a stored trace-file name to a path here: a
 // name comes from the settings or from any sender. No backslash survives, a
 // drive-letter name always lies in its drive's folder below the home
-// directory, and no name yields a file literally called "x:...".
+// directory and names nothing outside it, and no name yields a file
+// literally called "x:...".
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -31,5 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string folder = std::string(kHome) + "/" + static_cast<char>(std::tolower(static_cast<unsigned char>(stored[0])));
   if (where.driveFolder != folder) std::abort();
   if (where.path != folder && where.path.compare(0, folder.size() + 1, folder + "/") != 0) std::abort();
+  // Nor does it climb out of it: no ".." is left below the folder.
+  const std::string below = where.path.substr(folder.size());
+  if (below.find("/../") != std::string::npos || below.ends_with("/..")) std::abort();
   return 0;
 }

@@ -6,9 +6,11 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "lorvex/lorvex_app.h"
 #include "lorvex/lorvex_view.h"
@@ -157,9 +159,28 @@ TraceFileLocation MapTraceFilePath(const std::string& stored) {
   const char* home = std::getenv("HOME");
   if (!home || home[0] != '/') return {};
   const std::string drive = std::string(home) + "/" + static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
-  std::size_t rest = 2;
-  while (rest < path.size() && path[rest] == '/') ++rest;
-  return {rest < path.size() ? drive + "/" + path.substr(rest) : drive, drive};
+  // The folders below the drive's root, as the drive resolves them: "." is
+  // the folder itself, ".." its parent, and at the root ".." is the root.
+  std::vector<std::string_view> folders;
+  const std::string_view rest = std::string_view(path).substr(2);
+  for (std::size_t at = 0; at <= rest.size();) {
+    const std::size_t end = std::min(rest.find('/', at), rest.size());
+    const std::string_view name = rest.substr(at, end - at);
+    if (name == "..") {
+      if (!folders.empty()) folders.pop_back();
+    } else if (!name.empty() && name != ".") {
+      folders.push_back(name);
+    }
+    at = end + 1;
+  }
+  std::string mapped = drive;
+  for (const std::string_view name : folders) {
+    mapped += '/';
+    mapped += name;
+  }
+  // A name ending in a separator still names a folder.
+  if (!folders.empty() && rest.ends_with('/')) mapped += '/';
+  return {mapped, drive};
 }
 
 std::string BuildTraceFileLine(const CLorvexApp& app, std::string_view process, std::string_view date,

@@ -153,6 +153,14 @@ TEST_F(Viewer, StoredWindowsPathsHaveAMeaningBelowTheHomeFolder) {
       {"D:\\logs\\lorvex.txt", home + "/d/logs/lorvex.txt", home + "/d"},
       {"c:Trace.txt", home + "/c/Trace.txt", home + "/c"},
       {"c:", home + "/c", home + "/c"},
+      // ".." at a drive's root stays at the root, as it does on the drive:
+      // nothing a name says leaves its drive's folder.
+      {"c:\\..\\..\\etc\\passwd", home + "/c/etc/passwd", home + "/c"},
+      {"c:..\\.bashrc", home + "/c/.bashrc", home + "/c"},
+      {"c:\\logs\\..\\..\\..\\x.txt", home + "/c/x.txt", home + "/c"},
+      {"c:\\logs\\.\\old\\..\\x.txt", home + "/c/logs/x.txt", home + "/c"},
+      {"c:/a//b/", home + "/c/a/b/", home + "/c"},  // still a folder's name
+      {"c:\\..", home + "/c", home + "/c"},
       {"/var/tmp/trace.txt", "/var/tmp/trace.txt", ""},
       {"logs\\trace.txt", "logs/trace.txt", ""},
       {"trace.txt", "trace.txt", ""},

@@ -47,8 +47,10 @@ class CLorvexDoc : public afx::CDocument {
 // What a stored trace-file name means here. Every backslash is a directory
 // separator; a drive-letter path lies below the user's home directory, in a
 // folder named by the lower-case drive letter: "c:\Trace.txt" is
-// "$HOME/c/Trace.txt". Other paths are used as they are (a relative one from
-// the current directory). Empty when there is no home directory for a drive.
+// "$HOME/c/Trace.txt", and "." and ".." are resolved there as on the drive,
+// so that no such name leads out of its folder ("c:\..\x" is "$HOME/c/x").
+// Other paths are used as they are (a relative one from the current
+// directory). Empty when there is no home directory for a drive.
 struct TraceFileLocation {
   std::string path;
   std::string driveFolder;  // "$HOME/c" for a drive-letter path (made when missing), else empty
