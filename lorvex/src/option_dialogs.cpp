@@ -239,7 +239,9 @@ void CDlgMedium::Load(const TraceIdSettings& entry) {
 }
 
 void CDlgMedium::Store(TraceIdSettings& entry) const {
-  entry.Medium = 0;
+  // The page decides the three bits it shows; any other bit the channel holds
+  // (another program's) goes back as it came.
+  entry.Medium &= ~(kMediumWindow | kMediumPrinter | kMediumFile);
   if (Bildschirm == 1) entry.Medium |= kMediumWindow;
   if (Drucker == 1) entry.Medium |= kMediumPrinter;
   if (Datei == 1) entry.Medium |= kMediumFile;

@@ -162,6 +162,39 @@ TEST_F(OptionDialogs, OkAtOnceLeavesEverySettingAsItWas) {
   }
 }
 
+// The page shows and changes the three bits it knows; the others a channel
+// holds (stored by another program, or sent by a client) go back with it.
+TEST_F(OptionDialogs, TheMediaPageKeepsTheBitsItDoesNotKnow) {
+  const struct {
+    std::uint32_t stored;
+    bool clickBildschirm;
+    std::uint32_t back;
+  } cases[] = {
+      {99, false, 99},  // 0x63: window, printer and two unknown bits
+      {0xFFFFFFFF, false, 0xFFFFFFFF},
+      {0x80000004, false, 0x80000004},
+      {99, true, 98},
+      {0x80000004, true, 0x80000005},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.stored) + (c.clickBildschirm ? " Bildschirm clicked" : ""));
+    app->Channel(1).Medium = c.stored;
+    app->Channel(2).Medium = c.stored;
+    RunSheet([&](COptionenSheet& sheet) {
+      EXPECT_EQ(person::ChooseTab(&sheet, 2), "");
+      CDlgMedium* page = MediaPage(sheet);
+      if (c.clickBildschirm) {
+        EXPECT_EQ(person::Click(page->GetDlgItem(IDC_BILDSCHIRM)), "");
+      }
+      // Channel 2 visited and left unchanged: stored when channel 1 is selected again.
+      EXPECT_EQ(person::Select(&page->m_IdList, 1), "");
+      EXPECT_EQ(person::Select(&page->m_IdList, 0), "");
+    });
+    EXPECT_EQ(app->Channel(1).Medium, c.back);
+    EXPECT_EQ(app->Channel(2).Medium, c.stored);
+  }
+}
+
 TEST_F(OptionDialogs, TheColumnPageWritesItsFourChecksBackOnOkOnly) {
   for (const bool ok : {false, true}) {
     RunSheet(
