@@ -211,10 +211,11 @@ void CLorvexView::OnOptions() {
   auto columns = std::make_unique<CDlgFarben>();
   auto colours = std::make_unique<CDlgSpalten>();
   auto media = std::make_unique<CDlgMedium>();
-  columns->Prozessname = app->Name;
-  columns->Datum = app->Datum;
-  columns->Uhrzeit = app->Uhrzeit;
-  columns->Ausgabewert = app->Ausgabewert;
+  // A check box is ticked or not; a column is shown for any flag but 0.
+  columns->Prozessname = app->Name != 0;
+  columns->Datum = app->Datum != 0;
+  columns->Uhrzeit = app->Uhrzeit != 0;
+  columns->Ausgabewert = app->Ausgabewert != 0;
   for (int n = 1; n <= kTraceChannels; ++n) {
     colours->Settings[n - 1].Color = app->Channel(n).Color;
     media->Settings[n - 1].Medium = app->Channel(n).Medium;

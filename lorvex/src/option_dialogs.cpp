@@ -93,7 +93,8 @@ afx::BOOL CDlgAnzeige::OnInitDialog() {
   const CLorvexApp* app = LorvexApp();
   for (int n = 1; n <= kTraceChannels; ++n) {
     m_CheckList.AddString(ChannelText(n));
-    if (app && app->IdSettings[n - 1].Visible == 1) m_CheckList.SetCheck(n - 1, 1);
+    // Ticked as the list has it: any value but 0 shows the channel's rows.
+    if (app && app->IdSettings[n - 1].Visible != 0) m_CheckList.SetCheck(n - 1, 1);
   }
   return afx::TRUE;
 }

@@ -2,6 +2,7 @@
 // controls as a person would: what they show, what OK writes back, what
 // Cancel leaves, their help topics.
 #include <filesystem>
+#include <limits>
 
 #include "lorvex/option_dialogs.h"
 #include "platform/afx/dialog.h"
@@ -77,7 +78,7 @@ std::vector<std::string> ChannelTexts() {
 
 TEST_F(OptionDialogs, TheDisplaySelectionShowsTheVisibleChannelsTickedAndOkWritesExactlyTicks) {
   app->Channel(2).Visible = 0;
-  app->Channel(3).Visible = 2;  // neither 0 nor 1: shown unticked, stored 0
+  app->Channel(3).Visible = 2;  // neither 0 nor 1: its rows are shown, so ticked
   Display([&](CDlgAnzeige& dlg) {
     EXPECT_EQ(Texts(&dlg), (std::vector<std::string>{"OK", "Abbrechen", "&Hilfe",
                                                       "Traces mit folgenden IDs werden im Fenster ausgegeben.", ""}));
@@ -85,7 +86,7 @@ TEST_F(OptionDialogs, TheDisplaySelectionShowsTheVisibleChannelsTickedAndOkWrite
     EXPECT_EQ(Items(dlg.m_CheckList), ChannelTexts());
     EXPECT_EQ(dlg.m_CheckList.GetCheck(0), 1);
     EXPECT_EQ(dlg.m_CheckList.GetCheck(1), 0);
-    EXPECT_EQ(dlg.m_CheckList.GetCheck(2), 0);
+    EXPECT_EQ(dlg.m_CheckList.GetCheck(2), 1);
     EXPECT_EQ(person::ToggleCheck(&dlg.m_CheckList, 29), "");
     EXPECT_EQ(person::Click(dlg.GetDlgItem(afx::IDHELP)), "");
     EXPECT_EQ(person::Click(dlg.GetDlgItem(afx::IDOK)), "");
@@ -94,8 +95,29 @@ TEST_F(OptionDialogs, TheDisplaySelectionShowsTheVisibleChannelsTickedAndOkWrite
   std::vector<int> visible;
   for (int n = 1; n <= 30; ++n) visible.push_back(app->Channel(n).Visible);
   std::vector<int> expected(30, 1);
-  expected[1] = expected[2] = expected[29] = 0;
+  expected[1] = expected[29] = 0;
   EXPECT_EQ(visible, expected);
+}
+
+// The list shows a channel and a column whose flag is anything but 0; so do
+// the dialogs, and OK at once hides nothing.
+TEST_F(OptionDialogs, AFlagStoredAsAnotherNonZeroValueShowsTickedAndStaysOn) {
+  for (const int stored : {2, 5, -1, std::numeric_limits<int>::min()}) {
+    SCOPED_TRACE(stored);
+    for (TraceIdSettings& ch : app->IdSettings) ch.Visible = stored;
+    app->Name = app->Datum = app->Uhrzeit = app->Ausgabewert = stored;
+    Display([&](CDlgAnzeige& dlg) {
+      for (int i = 0; i < 30; ++i) EXPECT_EQ(dlg.m_CheckList.GetCheck(i), 1) << i;
+      EXPECT_EQ(person::Click(dlg.GetDlgItem(afx::IDOK)), "");
+    });
+    RunSheet([&](COptionenSheet& sheet) {
+      for (afx::UINT id : {IDC_PROZESSNAME, IDC_DATUM, IDC_UHRZEIT, IDC_AUSGABEWERT}) {
+        EXPECT_EQ(Control<afx::CButton>(ColumnsPage(sheet), id)->GetCheck(), 1) << id;
+      }
+    });
+    for (const TraceIdSettings& ch : app->IdSettings) EXPECT_NE(ch.Visible, 0);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Prozess", "Datum", "Uhrzeit", "Ausgabe"}));
+  }
 }
 
 TEST_F(OptionDialogs, TheSheetShowsItsThreePagesInOrderWithTheirTextsAndStartsOnSpalten) {
