@@ -133,11 +133,17 @@ afx::BOOL CLorvexDoc::SaveModified() { return afx::TRUE; }
 afx::BOOL CLorvexDoc::OnSaveDocument(const std::string& path) {
   const CLorvexApp* app = LorvexApp();
   int error = 0;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+  // Not blocking: a FIFO chosen by mistake must not stop the window thread
+  // until someone reads it (without a reader the open fails with ENXIO).
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  struct stat st {};
   if (fd < 0) {
-    error = errno;
+    error = errno == ENXIO ? plat::kNotARegularFile : errno;
   } else {
-    if (app) error = WriteTraceList(*app, fd);
+    // The list goes into a file, nowhere else (a FIFO that has a reader, a device).
+    if (::fstat(fd, &st) != 0) error = errno;
+    else if (!S_ISREG(st.st_mode)) error = plat::kNotARegularFile;
+    else if (app) error = WriteTraceList(*app, fd);
     if (::close(fd) != 0 && error == 0) error = errno;
   }
   if (error != 0) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "lorvex/dlg_info.h"
 #include "platform/shell.h"
+#include "store_helpers.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -354,15 +356,30 @@ TEST_F(Viewer, KeptTracesComeBackWholeFromTheStore) {
   }
 }
 
+// A file that cannot be written is told to the person. A FIFO or a device is
+// refused at once: the window thread never waits for a reader, and the list
+// goes into a file or nowhere.
 TEST_F(Viewer, SaveAsThatCannotWriteTellsThePerson) {
   Start();
-  const std::string path = dir.File("missing/saved.txt");
-  ui.ExpectSaveDialog(path);
-  ui.ExpectBox("Die Datei \"" + path + "\" kann nicht geschrieben werden.\nNo such file or directory")
-      .Caption("Lorvex")
-      .Flags(plat::MB_OK | plat::MB_ICONEXCLAMATION);
-  Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
-  EXPECT_EQ(Doc()->GetTitle(), "");
+  const std::string fifo = dir.File("saved.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  test_support::FifoWatchdog watchdog(fifo, O_RDONLY);
+  const struct {
+    std::string path;
+    const char* error;
+  } cases[] = {
+      {dir.File("missing/saved.txt"), "No such file or directory"},
+      {fifo, "Not a regular file"},
+      {"/dev/null", "Not a regular file"},
+  };
+  for (const auto& c : cases) {
+    ui.ExpectSaveDialog(c.path);
+    ui.ExpectBox("Die Datei \"" + c.path + "\" kann nicht geschrieben werden.\n" + c.error)
+        .Caption("Lorvex")
+        .Flags(plat::MB_OK | plat::MB_ICONEXCLAMATION);
+    Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_SAVE_AS);
+    EXPECT_EQ(Doc()->GetTitle(), "") << c.path;
+  }
 }
 
 TEST_F(Viewer, NewAndOpenKeepTheTracesAndOnlyRenameTheDocument) {

@@ -89,15 +89,16 @@ class StoreLockHolder {
 // While it lives, a read that hangs on the FIFO at path is given a writer
 // (which writes nothing) after 2 s and from then on every 50 ms, so that a
 // program that opens a FIFO and waits fails its test instead of hanging it. A
-// program that never waits never meets it.
+// program that never waits never meets it. With O_RDONLY as the end it opens,
+// a writer that hangs is given a reader (which reads nothing) the same way.
 class FifoWatchdog {
  public:
-  explicit FifoWatchdog(std::string path)
-      : path_(std::move(path)), thread_([this] {
+  explicit FifoWatchdog(std::string path, int end = O_WRONLY)
+      : path_(std::move(path)), thread_([this, end] {
           std::unique_lock<std::mutex> lk(m_);
           auto period = std::chrono::milliseconds(2000);
           while (!cv_.wait_for(lk, period, [this] { return done_; })) {
-            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            const int fd = ::open(path_.c_str(), end | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) ::close(fd);
             period = std::chrono::milliseconds(50);
           }
