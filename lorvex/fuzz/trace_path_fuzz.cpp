@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string stored(reinterpret_cast<const char*>(data), size);
   const TraceFileLocation where = MapTraceFilePath(stored);
   if (where.path.find('\\') != std::string::npos) std::abort();
+  if (stored.find('\0') != std::string::npos) {
+    if (!where.path.empty() || !where.driveFolder.empty()) std::abort();  // names no file
+    return 0;
+  }
   const bool drive = stored.size() >= 2 && stored[1] == ':' && std::isalpha(static_cast<unsigned char>(stored[0]));
   if (!drive) {
     if (!where.driveFolder.empty() || where.path.size() != stored.size()) std::abort();

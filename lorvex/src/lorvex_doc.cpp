@@ -157,6 +157,8 @@ afx::BOOL CLorvexDoc::OnSaveDocument(const std::string& path) {
 
 // ---------------------------------------------------------------- rows and files
 TraceFileLocation MapTraceFilePath(const std::string& stored) {
+  // No file's name holds a NUL byte; the system would take the part before it.
+  if (stored.find('\0') != std::string::npos) return {};
   std::string path = stored;
   for (char& c : path) {
     if (c == '\\') c = '/';

@@ -177,6 +177,24 @@ TEST_F(Viewer, StoredWindowsPathsHaveAMeaningBelowTheHomeFolder) {
   EXPECT_EQ(MapTraceFilePath("c:\\Trace.txt").path, "");
 }
 
+// A file name cannot hold a NUL byte (the store can: another program's
+// value, a damaged file): such a name names no file, and the line is left
+// out, instead of going into the file its first part names.
+TEST_F(Viewer, ATraceFileNameHoldingANulByteNamesNoFile) {
+  CLorvexApp& a = Start();
+  const std::string names[] = {dir.File("one.txt") + std::string("\0.bak", 5), std::string("c:\\two.txt\0x", 11),
+                               std::string("\0", 1)};
+  for (const std::string& name : names) {
+    EXPECT_EQ(MapTraceFilePath(name).path, "");
+    a.Channel(1).Medium = 5;
+    a.Channel(1).File = name;
+    EXPECT_EQ(Doc()->Trace(1, "p", "d", "t", "x"), afx::TRUE);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("one.txt")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("c/two.txt")));
+  EXPECT_EQ(View()->GetItemCount(), 3) << "the list still gets the rows";
+}
+
 TEST_F(Viewer, TheDefaultTraceFileLandsBelowHomeAndNeverInTheCurrentDirectory) {
   CLorvexApp& a = Start();
   a.Channel(1).Medium = 4;  // the stored default name "c:\Trace.txt"

@@ -50,7 +50,8 @@ class CLorvexDoc : public afx::CDocument {
 // "$HOME/c/Trace.txt", and "." and ".." are resolved there as on the drive,
 // so that no such name leads out of its folder ("c:\..\x" is "$HOME/c/x").
 // Other paths are used as they are (a relative one from the current
-// directory). Empty when there is no home directory for a drive.
+// directory). Empty when there is no home directory for a drive, and for a
+// name holding a NUL byte (it names no file).
 struct TraceFileLocation {
   std::string path;
   std::string driveFolder;  // "$HOME/c" for a drive-letter path (made when missing), else empty
