@@ -1,5 +1,9 @@
 #include "platform/afx/document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -77,9 +81,25 @@ BOOL CDocument::OnNewDocument() {
 }
 
 BOOL CDocument::OnOpenDocument(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  // Not blocking, and only a file: a FIFO chosen by mistake must not stop the
+  // window thread until someone writes to it.
+  std::FILE* f = nullptr;
+  int error = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  struct stat st {};
+  if (fd < 0) {
+    error = errno;
+  } else if (::fstat(fd, &st) != 0) {
+    error = errno;
+    ::close(fd);
+  } else if (!S_ISREG(st.st_mode)) {
+    error = plat::kNotARegularFile;
+    ::close(fd);
+  } else if ((f = ::fdopen(fd, "rb")) == nullptr) {
+    error = errno;
+    ::close(fd);
+  }
   if (!f) {
-    const int error = errno;
     AfxMessageBox(plat::Format("Das Dokument \"%s\" kann nicht ge\xc3\xb6" "ffnet werden.\n%s", path,
                                plat::ErrorText(error)),
                   plat::MB_OK | plat::MB_ICONEXCLAMATION);

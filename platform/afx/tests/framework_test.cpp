@@ -1,5 +1,7 @@
 // The façade's application, message maps, documents and windows, in virtual
 // time with scripted boxes and dialogs.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -160,6 +162,15 @@ TEST_F(Framework, OpeningReadsThroughSerializeAndAMissingFileIsReported) {
   app.Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_OPEN);
   EXPECT_EQ(app.Doc()->GetTitle(), "old.log");
   EXPECT_NE(app.m_pMainWnd, nullptr) << "a failed open of the one document closed its window";
+
+  // A FIFO nobody writes to is refused at once, not waited on.
+  const std::string fifo = dir.File("pipe.log");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ui.ExpectOpenDialog(fifo);
+  ui.ExpectBox("Das Dokument \"" + fifo + "\" kann nicht ge\xc3\xb6" "ffnet werden.\nNot a regular file");
+  app.Frame()->SendMessage(afx::WM_COMMAND, afx::ID_FILE_OPEN);
+  EXPECT_EQ(app.Doc()->GetTitle(), "old.log");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"load"})) << "the FIFO was read";
 }
 
 TEST_F(Framework, ClosingTheMainWindowWhileAClientHoldsTheDocumentOnlyHidesIt) {
