@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config_nodes.h"
@@ -35,6 +36,7 @@ constexpr std::int32_t kDeviceConfigured = 1057;
 // 1105 Poll, 1106 Strobe, 1107 COS, 1108 Cyclic: that connection is already there.
 constexpr std::int32_t kConnectionPresentBase = 1104;
 constexpr int kHighestMac = kHighestEepromMac;
+constexpr std::int32_t kHighestLength = 65535;  // what the master's 16-bit lengths hold
 constexpr const char* kReadFailure = "Error!! Can not read data from the EEPROM.";
 constexpr const char* kEEPROMUnchanged = "The EEPROM has not been changed.";
 constexpr unsigned kError = MB_OK | MB_ICONERROR;
@@ -283,9 +285,9 @@ void TForm_Main::SpeedButton_ExportEEPROMClick(TObject*) {
 // Clears the master and adds every connection that the file's sections "0" to
 // "63" name, through the add command, one result box per connection. The
 // file is read and every number in it converted first: a missing file, one
-// that names no connection at all, or a text that is no number leaves the
-// master as it was (the first two with a box that says why), and so does a
-// clear that the master refuses.
+// that names no connection at all, a length that is no 16-bit number, or a
+// text that is no number leaves the master as it was (all but the last with a
+// box that says why), and so does a clear that the master refuses.
 void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
   if (kestrum::RefusedWithoutBoard(this)) return;
   TraceCommand("SpeedButton_ImportEEPROMClick");
@@ -313,6 +315,22 @@ void TForm_Main::SpeedButton_ImportEEPROMClick(TObject*) {
                    kEEPROMUnchanged,
                kError);
     return;
+  }
+
+  // A length that 16 bits cannot hold would reach the master cut down to
+  // some other length.
+  for (const ImportedDevice& d : devices) {
+    if (d.kinds.empty()) continue;
+    for (const auto& [name, text] : {std::pair{"Input", &d.input_length}, std::pair{"Output", &d.output_length}}) {
+      const std::int32_t length = plat::StrToInt(*text);  // a number: the file's reading converted it
+      if (length >= 0 && length <= kHighestLength) continue;
+      KestrumBox(this,
+                 plat::Format("The file %s gives device %d the %s length %s: a length is 0 to %d.\n", path,
+                              d.mac, name, *text, kHighestLength) +
+                     kEEPROMUnchanged,
+                 kError);
+      return;
+    }
   }
 
   // Adding the file on top of a configuration the master failed to clear

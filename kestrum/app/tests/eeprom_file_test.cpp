@@ -336,6 +336,42 @@ TEST_F(EEPROMFile, ABadNumberHalfwayLeavesTheMasterAsItWas) {
   EXPECT_THAT(TreeLines(Form_Main->TreeView_CurrentConfig), ElementsAre("Device 20 [2]", "  Poll ( Input 1 , Output 1 ) [3]"));
 }
 
+// A length the master's 16 bits cannot hold is refused before anything
+// changed, never passed on cut down to another length.
+TEST_F(EEPROMFile, ALengthBeyondSixteenBitsLeavesTheMasterAsItWas) {
+  const struct {
+    const char* section;
+    const char* why;
+  } cases[] = {
+      {"[9]\r\nCOS=1\r\nInput=70000\r\nOutput=2\r\n", "Input length 70000"},
+      {"[9]\r\nCOS=1\r\nInput=2\r\nOutput=-1\r\n", "Output length -1"},
+      {"[9]\r\nCOS=1\r\nInput=65536\r\n", "Input length 65536"},
+      {"[9]\r\nCOS=1\r\nInput=$FFFFFFFF\r\n", "Input length $FFFFFFFF"},
+  };
+  const std::vector<dnsim::ScanEntry> before = {{20, 1, 1, 1, 200}};
+  StartWithScanList(before);
+  ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
+  const std::string path = PathOf("long.EEP");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.section);
+    ClearCallLog();
+    Write(path, std::string("[3]\r\nPoll=1\r\nInput=4\r\nOutput=4\r\n") + c.section);
+    ExpectBox("The file " + path + " gives device 9 the " + c.why + ": a length is 0 to 65535.\n" +
+              "The EEPROM has not been changed.")
+        .Caption("Kestrum")
+        .Flags(MB_OK | MB_ICONERROR);
+    Import(path);
+    EXPECT_THAT(ScanListCalls(), IsEmpty());
+    EXPECT_EQ(dnsim::Sim().ScanList(), before);
+  }
+
+  // The largest length there is still goes through.
+  Write(path, "[9]\r\nCOS=1\r\nInput=65535\r\nOutput=$FFFF\r\n");
+  ExpectBox("Device 9 has been added successfully.");
+  Import(path);
+  EXPECT_EQ(dnsim::Sim().ScanList(), (std::vector<dnsim::ScanEntry>{{9, 3, 65535, 65535, 200}}));
+}
+
 TEST_F(EEPROMFile, AClearTheMasterRefusesIsReportedAndNothingIsAddedOnTopOfTheOldConfiguration) {
   StartWithScanList({{20, 1, 1, 1}});
   ASSERT_EQ(Form_Main->RefreshCurrentConfig(), 0);
