@@ -55,6 +55,39 @@ TEST_F(Automation, MethodsReachTheObjectWithTheirArgumentsAndAnswerItsResult) {
   EXPECT_FALSE(app.Doc()->flag);
 }
 
+// A call whose work turns the loop (a box waiting for the person) while
+// another client calls: the second call waits for the first, nothing hangs.
+TEST_F(Automation, ACallArrivingWhileACallTurnsTheLoopIsAnsweredAfterIt) {
+  Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
+  Hold(holder);
+  const std::string self = afx::AutomationBusName();
+  auto gdbus = [&](const std::string& method, std::vector<std::string> args) {
+    std::vector<std::string> argv{"gdbus", "call", "--session", "--timeout", "20", "--dest", self,
+                                  "--object-path", "/AfxTest/Document", "--method", "AfxTest.Document." + method, "--"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<Child>(argv);
+  };
+  std::unique_ptr<Child> second;
+  app.Doc()->whileAdding = [&] {
+    second = gdbus("Rename", {"'second'", "true"});
+    // The box's loop, for as long as the second client needs to reach the bus.
+    for (int turn = 0; turn < 20 && app.Doc()->name.empty(); ++turn) {
+      pollfd p{fd, POLLIN, 0};
+      ::poll(&p, 1, 100);
+      ui.App().ProcessMessages();
+    }
+  };
+  std::unique_ptr<Child> first = gdbus("Add", {"1", "2"});
+  std::string answer;
+  EXPECT_EQ(first->Finish(&answer, Pump(), {fd}), 0);
+  EXPECT_EQ(answer, "(true,)\n");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Finish(&answer, Pump(), {fd}), 0);
+  EXPECT_EQ(answer, "(true,)\n");
+  EXPECT_EQ(app.Doc()->sum, 3);
+  EXPECT_EQ(app.Doc()->name, "second");
+}
+
 TEST_F(Automation, ACallOfTheWrongTypesIsRefusedAndChangesNothing) {
   Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
   Hold(holder);
