@@ -357,7 +357,10 @@ class AutomationBus {
 
   // ---- clients leaving
   static DBusHandlerResult Filter(DBusConnection*, DBusMessage* m, void* data) {
-    if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged")) {
+    // Only the bus's own word counts: any client may send this signal to us.
+    const char* sender = dbus_message_get_sender(m);
+    if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged") && sender &&
+        std::strcmp(sender, "org.freedesktop.DBus") == 0) {
       const char* name = nullptr;
       const char* oldOwner = nullptr;
       const char* newOwner = nullptr;

@@ -143,6 +143,36 @@ TEST_F(Automation, TheHoldingClientsDepartureEndsAnApplicationStartedForIt) {
   EXPECT_EQ(app.Doc(), nullptr);
 }
 
+// Only the bus tells who left: a departure sent by another client is no
+// departure, and the holder keeps its object.
+TEST_F(Automation, ADepartureToldByAnotherClientDoesNotEndTheHold) {
+  Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
+  Hold(holder);
+  ASSERT_EQ(app.Doc()->ExternalRefs(), 1);
+  const std::string names = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.ListNames", {}, Pump(), {fd});
+  std::string holderName;
+  for (std::size_t at = names.find("':"); at != std::string::npos; at = names.find("':", at + 1)) {
+    const std::string name = names.substr(at + 1, names.find('\'', at + 1) - at - 1);
+    const std::string pid = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.GetConnectionUnixProcessID", {name}, Pump(), {fd});
+    if (pid == "(uint32 " + std::to_string(holder.Pid()) + ",)") holderName = name;
+  }
+  ASSERT_FALSE(holderName.empty()) << names;
+  int status = 0;
+  test_support::Run({"gdbus", "emit", "--session", "--dest", afx::AutomationBusName(), "--object-path",
+                     "/org/freedesktop/DBus", "--signal", "org.freedesktop.DBus.NameOwnerChanged", holderName,
+                     holderName, "''"},
+                    &status, Pump(), {fd});
+  ASSERT_EQ(status, 0);
+  // Whatever the bus has for us by now is served.
+  EXPECT_EQ(Call(afx::AutomationBusName(), "Add", {"1", "1"}), "(true,)");
+  plat::testing::Advance(60000);
+  ASSERT_NE(app.Doc(), nullptr) << "the document closed under its holder";
+  EXPECT_EQ(app.Doc()->ExternalRefs(), 1);
+  EXPECT_NE(app.m_pMainWnd, nullptr) << "ended while the client held the document";
+}
+
 TEST_F(Automation, TheServiceFileNamesTheProgramAndUnregisteringRemovesIt) {
   const std::string path = dir.path() + "/data/dbus-1/services/AfxTest.Document.service";
   EXPECT_EQ(app.server.ServiceFilePath(), path);
