@@ -260,9 +260,21 @@ class AutomationBus {
   }
 
   void DispatchAll() {
+    DispatchQueued();
+    if (dbus_connection_get_is_connected(conn_)) dbus_connection_flush(conn_);
+  }
+
+  // Runs the queued messages. A call whose work turns the loop (a box
+  // waiting for the person) comes back here with the dispatch still under
+  // way: the library cannot dispatch inside its own dispatch (it would wait
+  // for itself for ever), so what arrives meanwhile is only read, and the
+  // outer dispatch runs it once the call is answered.
+  void DispatchQueued() {
+    if (dispatching_) return;
+    dispatching_ = true;
     while (dbus_connection_dispatch(conn_) == DBUS_DISPATCH_DATA_REMAINS) {
     }
-    if (dbus_connection_get_is_connected(conn_)) dbus_connection_flush(conn_);
+    dispatching_ = false;
   }
 
   ~AutomationBus() {
@@ -332,8 +344,7 @@ class AutomationBus {
         dbus_watch_handle(w, DBUS_WATCH_READABLE);
       }
     }
-    while (dbus_connection_dispatch(conn_) == DBUS_DISPATCH_DATA_REMAINS) {
-    }
+    DispatchQueued();
     if (!dbus_connection_get_is_connected(conn_)) {
       // The bus went away: nothing more will come, and a hung-up descriptor
       // must not keep the loop busy.
@@ -346,7 +357,10 @@ class AutomationBus {
 
   // ---- clients leaving
   static DBusHandlerResult Filter(DBusConnection*, DBusMessage* m, void* data) {
-    if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged")) {
+    // Only the bus's own word counts: any client may send this signal to us.
+    const char* sender = dbus_message_get_sender(m);
+    if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged") && sender &&
+        std::strcmp(sender, "org.freedesktop.DBus") == 0) {
       const char* name = nullptr;
       const char* oldOwner = nullptr;
       const char* newOwner = nullptr;
@@ -537,6 +551,7 @@ class AutomationBus {
   std::map<int, int> fdWatches_;  // descriptor -> the loop's watch id
   bool dropWatches_ = false;
   bool dispatchPosted_ = false;
+  bool dispatching_ = false;
   std::vector<Exported> objects_;
   std::map<std::string, std::vector<CCmdTarget*>> holds_;  // client's unique name -> objects it holds
 };

@@ -55,6 +55,39 @@ TEST_F(Automation, MethodsReachTheObjectWithTheirArgumentsAndAnswerItsResult) {
   EXPECT_FALSE(app.Doc()->flag);
 }
 
+// A call whose work turns the loop (a box waiting for the person) while
+// another client calls: the second call waits for the first, nothing hangs.
+TEST_F(Automation, ACallArrivingWhileACallTurnsTheLoopIsAnsweredAfterIt) {
+  Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
+  Hold(holder);
+  const std::string self = afx::AutomationBusName();
+  auto gdbus = [&](const std::string& method, std::vector<std::string> args) {
+    std::vector<std::string> argv{"gdbus", "call", "--session", "--timeout", "20", "--dest", self,
+                                  "--object-path", "/AfxTest/Document", "--method", "AfxTest.Document." + method, "--"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return std::make_unique<Child>(argv);
+  };
+  std::unique_ptr<Child> second;
+  app.Doc()->whileAdding = [&] {
+    second = gdbus("Rename", {"'second'", "true"});
+    // The box's loop, for as long as the second client needs to reach the bus.
+    for (int turn = 0; turn < 20 && app.Doc()->name.empty(); ++turn) {
+      pollfd p{fd, POLLIN, 0};
+      ::poll(&p, 1, 100);
+      ui.App().ProcessMessages();
+    }
+  };
+  std::unique_ptr<Child> first = gdbus("Add", {"1", "2"});
+  std::string answer;
+  EXPECT_EQ(first->Finish(&answer, Pump(), {fd}), 0);
+  EXPECT_EQ(answer, "(true,)\n");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Finish(&answer, Pump(), {fd}), 0);
+  EXPECT_EQ(answer, "(true,)\n");
+  EXPECT_EQ(app.Doc()->sum, 3);
+  EXPECT_EQ(app.Doc()->name, "second");
+}
+
 TEST_F(Automation, ACallOfTheWrongTypesIsRefusedAndChangesNothing) {
   Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
   Hold(holder);
@@ -108,6 +141,36 @@ TEST_F(Automation, TheHoldingClientsDepartureEndsAnApplicationStartedForIt) {
   }
   EXPECT_EQ(app.m_pMainWnd, nullptr);
   EXPECT_EQ(app.Doc(), nullptr);
+}
+
+// Only the bus tells who left: a departure sent by another client is no
+// departure, and the holder keeps its object.
+TEST_F(Automation, ADepartureToldByAnotherClientDoesNotEndTheHold) {
+  Child holder({AUTOMATION_HOLDER, "AfxTest.Document"}, true);
+  Hold(holder);
+  ASSERT_EQ(app.Doc()->ExternalRefs(), 1);
+  const std::string names = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.ListNames", {}, Pump(), {fd});
+  std::string holderName;
+  for (std::size_t at = names.find("':"); at != std::string::npos; at = names.find("':", at + 1)) {
+    const std::string name = names.substr(at + 1, names.find('\'', at + 1) - at - 1);
+    const std::string pid = GdbusCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.GetConnectionUnixProcessID", {name}, Pump(), {fd});
+    if (pid == "(uint32 " + std::to_string(holder.Pid()) + ",)") holderName = name;
+  }
+  ASSERT_FALSE(holderName.empty()) << names;
+  int status = 0;
+  test_support::Run({"gdbus", "emit", "--session", "--dest", afx::AutomationBusName(), "--object-path",
+                     "/org/freedesktop/DBus", "--signal", "org.freedesktop.DBus.NameOwnerChanged", holderName,
+                     holderName, "''"},
+                    &status, Pump(), {fd});
+  ASSERT_EQ(status, 0);
+  // Whatever the bus has for us by now is served.
+  EXPECT_EQ(Call(afx::AutomationBusName(), "Add", {"1", "1"}), "(true,)");
+  plat::testing::Advance(60000);
+  ASSERT_NE(app.Doc(), nullptr) << "the document closed under its holder";
+  EXPECT_EQ(app.Doc()->ExternalRefs(), 1);
+  EXPECT_NE(app.m_pMainWnd, nullptr) << "ended while the client held the document";
 }
 
 TEST_F(Automation, TheServiceFileNamesTheProgramAndUnregisteringRemovesIt) {

@@ -4,7 +4,9 @@
 // that record what ran.
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/afx/app.h"
@@ -28,6 +30,8 @@ class TestDoc : public afx::CDocument {
   ~TestDoc() override { Log().push_back("doc destroyed"); }
 
   afx::BOOL Add(std::int32_t a, std::int32_t b) {
+    // What the call does first (a box, say), once.
+    if (auto first = std::exchange(whileAdding, nullptr)) first();
     sum = a + b;
     return afx::TRUE;
   }
@@ -56,6 +60,7 @@ class TestDoc : public afx::CDocument {
   void OnShared() { Log().push_back("doc shared"); }
   void OnUpdateOnly(afx::CCmdUI* ui) { ui->Enable(afx::TRUE); }
 
+  std::function<void()> whileAdding;
   std::int32_t sum = 0;
   std::string name;
   bool flag = false;
