@@ -213,42 +213,46 @@ TEST_F(TraceLoad, AConnectionClosedToMakeRoomThrowsAwayNothingItsSenderSent) {
   close(client);
 }
 
-// A child process that holds count connections to the socket, sending
-// nothing, until its pipe closes; ready gets a byte once they are made.
-pid_t HoldIdleConnections(const std::string& path, int count, int& ready, int& release) {
+// A child process running body(from_parent, to_parent) and exiting with its
+// answer; the parent gets the other ends: to_child and from_child.
+template <typename Body>
+pid_t ForkWithPipes(int& to_child, int& from_child, Body body) {
   int up[2], down[2];
   if (pipe(up) != 0 || pipe(down) != 0) return -1;
   const pid_t pid = fork();
   if (pid == 0) {
     close(up[0]);
     close(down[1]);
-    std::vector<int> fds;
-    for (int i = 0; i < count; ++i) fds.push_back(ipc_test::ConnectRaw(path));
-    char c = 'r';
-    if (write(up[1], &c, 1) != 1) _exit(1);
-    while (read(down[0], &c, 1) > 0) {
-    }
-    _exit(0);
+    _exit(body(down[0], up[1]));
   }
   close(up[1]);
   close(down[0]);
-  ready = up[0];
-  release = down[1];
+  from_child = up[0];
+  to_child = down[1];
   return pid;
+}
+
+// A child process that holds count connections to the socket, sending
+// nothing, until its pipe closes; ready gets a byte once they are made.
+pid_t HoldIdleConnections(const std::string& path, int count, int& ready, int& release) {
+  return ForkWithPipes(release, ready, [&](int from_parent, int to_parent) {
+    std::vector<int> fds;
+    for (int i = 0; i < count; ++i) fds.push_back(ipc_test::ConnectRaw(path));
+    char c = 'r';
+    if (write(to_parent, &c, 1) != 1) return 1;
+    while (read(from_parent, &c, 1) > 0) {
+    }
+    return 0;
+  });
 }
 
 // A child process with count senders of their own, each sending records
 // messages once go gets a byte; writes the sums of what they sent and
 // dropped to report.
 pid_t RunSenders(const std::string& path, int count, int records, int& go, int& report) {
-  int up[2], down[2];
-  if (pipe(up) != 0 || pipe(down) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(up[0]);
-    close(down[1]);
+  return ForkWithPipes(go, report, [&](int from_parent, int to_parent) {
     char c = 0;
-    if (read(down[0], &c, 1) != 1) _exit(1);
+    if (read(from_parent, &c, 1) != 1) return 1;
     std::vector<std::unique_ptr<TraceSender>> senders;
     for (int i = 0; i < count; ++i) senders.push_back(std::make_unique<TraceSender>(path));
     for (int r = 0; r < records; ++r)
@@ -258,13 +262,8 @@ pid_t RunSenders(const std::string& path, int count, int records, int& go, int& 
       sums[0] += s->Stats().sent;
       sums[1] += s->Stats().TotalDropped();
     }
-    _exit(write(up[1], sums, sizeof sums) == sizeof sums ? 0 : 1);
-  }
-  close(up[1]);
-  close(down[0]);
-  report = up[0];
-  go = down[1];
-  return pid;
+    return write(to_parent, sums, sizeof sums) == sizeof sums ? 0 : 1;
+  });
 }
 
 struct CrowdCase {
